@@ -1,0 +1,55 @@
+#include "platform/Application.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace {
+
+bool terminated = false;
+
+std::function<void(int)>& SleepHandler()
+{
+    static std::function<void(int)> handler;
+    return handler;
+}
+
+} // namespace
+
+namespace Application {
+
+void Terminate()
+{
+    terminated = true;
+    // exit(), not quit(): quit() would send the main window a close event and save a second time.
+    QCoreApplication::exit(0);
+}
+
+bool Terminated()
+{
+    return terminated;
+}
+
+void ResetTerminated()
+{
+    terminated = false;
+}
+
+void ProcessMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+} // namespace Application
+
+void Sleep(int milliseconds)
+{
+    if (SleepHandler())
+        SleepHandler()(milliseconds);
+    else
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+void SetSleepHandler(std::function<void(int)> handler)
+{
+    SleepHandler() = std::move(handler);
+}

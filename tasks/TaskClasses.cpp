@@ -1,0 +1,1 @@
+#include "tasks/TaskClasses.h"
