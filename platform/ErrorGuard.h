@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <concepts>
 #include <exception>
 #include <utility>
 
@@ -34,6 +35,10 @@ template <typename Handler> void Guarded(Handler&& handler) noexcept
 template <typename Sender, typename Signal, typename Handler>
 QMetaObject::Connection GuardedConnect(Sender* sender, Signal signal, const QObject* context, Handler handler)
 {
-    return QObject::connect(sender, signal, context,
-                            [handler](auto&&... args) { Guarded([&] { handler(args...); }); });
+    // Constrained, so that Qt can find how many of the signal's arguments the handler takes.
+    return QObject::connect(
+        sender, signal, context,
+        [handler]<typename... Args>(Args && ... args) requires std::invocable<const Handler&, Args...> {
+            Guarded([&] { handler(std::forward<Args>(args)...); });
+        });
 }

@@ -1,9 +1,94 @@
 #include "shell/Velmora.h"
 
+#include "help/HelpWindow.h"
+#include "memory/MemExpert.h"
+#include "memory/MemWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgramWindows.h"
+#include "taskmanager/TaskCode.h"
+#include "taskmanager/TaskExpert.h"
+#include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResult.h"
+#include "taskmanager/TaskScript.h"
+#include "taskmanager/TaskWindow.h"
+#include "temperature/TempExpert.h"
+#include "temperature/TempWindow.h"
+
 #include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+// The program's icon: a small gauge, drawn so that no image file has to ship beside the program.
+QIcon ApplicationIcon()
+{
+    QPixmap picture(64, 64);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x20, 0x40, 0x80));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(2, 2, 60, 60, 12, 12);
+    painter.setBrush(QColor(0x00, 0xff, 0x00));
+    painter.drawRect(12, 38, 40, 12);
+    painter.setPen(QPen(Qt::white, 5));
+    painter.drawLine(16, 14, 32, 32);
+    painter.drawLine(32, 32, 48, 14);
+    return QIcon(picture);
+}
+
+} // namespace
+
+void CreateProgramWindows()
+{
+    VelmoraMain = new TVelmoraMain;
+    VelmoraMem = new TVelmoraMem;
+    VelmoraTask = new TVelmoraTask;
+    VelmoraTaskAction = new TVelmoraTaskAction;
+    VelmoraTaskExpert = new TVelmoraTaskExpert;
+    VelmoraTemp = new TVelmoraTemp;
+    VelmoraTempExpert = new TVelmoraTempExpert;
+    VelmoraMemExpert = new TVelmoraMemExpert;
+    VelmoraHelp = new TVelmoraHelp;
+    VelmoraTaskCode = new TVelmoraTaskCode;
+    VelmoraTaskResult = new TVelmoraTaskResult;
+    VelmoraTaskScript = new TVelmoraTaskScript;
+}
+
+void DestroyProgramWindows()
+{
+    // Last created, first gone; the main window goes last as the owner of the icon and timers.
+    auto destroy = [](auto*& window) {
+        delete window;
+        window = nullptr;
+    };
+    destroy(VelmoraTaskScript);
+    destroy(VelmoraTaskResult);
+    destroy(VelmoraTaskCode);
+    destroy(VelmoraHelp);
+    destroy(VelmoraMemExpert);
+    destroy(VelmoraTempExpert);
+    destroy(VelmoraTemp);
+    destroy(VelmoraTaskExpert);
+    destroy(VelmoraTaskAction);
+    destroy(VelmoraTask);
+    destroy(VelmoraMem);
+    destroy(VelmoraMain);
+}
 
 int ProgramMain(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    // Closing a monitor window while the main window is hidden must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    CreateProgramWindows();
+    VelmoraMain->show();
+    const int result = QApplication::exec();
+    DestroyProgramWindows();
+    return result;
 }

@@ -1,0 +1,7 @@
+#include "help/HelpWindow.h"
+
+void TVelmoraHelp::BuildForm()
+{
+    setObjectName(QStringLiteral("VelmoraHelp"));
+    setWindowTitle(QStringLiteral("Velmora Help"));
+}

@@ -1,0 +1,7 @@
+#include "taskmanager/TaskCode.h"
+
+void TVelmoraTaskCode::BuildForm()
+{
+    setObjectName(QStringLiteral("VelmoraTaskCode"));
+    setWindowTitle(QStringLiteral("Velmora Task Code"));
+}

@@ -1,0 +1,7 @@
+#include "taskmanager/TaskResult.h"
+
+void TVelmoraTaskResult::BuildForm()
+{
+    setObjectName(QStringLiteral("VelmoraTaskResult"));
+    setWindowTitle(QStringLiteral("Velmora Statement"));
+}

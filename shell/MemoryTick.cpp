@@ -1,0 +1,5 @@
+#include "shell/MainWindow.h"
+
+void TVelmoraMain::MemoryTimerTimer(QObject*) {}
+
+void WaitProcessingMessages(int) {}

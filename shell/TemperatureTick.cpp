@@ -1,0 +1,3 @@
+#include "shell/MainWindow.h"
+
+void TVelmoraMain::TemperatureTimerTimer(QObject*) {}

@@ -1,0 +1,9 @@
+#include "taskmanager/TaskCode.h"
+
+TVelmoraTaskCode* VelmoraTaskCode = nullptr;
+
+TVelmoraTaskCode::TVelmoraTaskCode(QWidget* parent)
+    : TForm(parent)
+{
+    BuildForm();
+}

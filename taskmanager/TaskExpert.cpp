@@ -1,0 +1,9 @@
+#include "taskmanager/TaskExpert.h"
+
+TVelmoraTaskExpert* VelmoraTaskExpert = nullptr;
+
+TVelmoraTaskExpert::TVelmoraTaskExpert(QWidget* parent)
+    : TForm(parent)
+{
+    BuildForm();
+}

@@ -1,0 +1,9 @@
+#include "taskmanager/TaskNotification.h"
+
+TVelmoraTaskAction* VelmoraTaskAction = nullptr;
+
+TVelmoraTaskAction::TVelmoraTaskAction(QWidget* parent)
+    : TForm(parent)
+{
+    BuildForm();
+}
