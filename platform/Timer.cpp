@@ -5,6 +5,8 @@
 TTimer::TTimer(QObject* owner, int interval, bool enabled)
     : QObject(owner)
 {
+    // A child, so that tests can reach the clock and expire it.
+    timer_.setParent(this);
     timer_.setInterval(interval);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &TTimer::Expired);

@@ -1,0 +1,266 @@
+#include "help/HelpWindow.h"
+#include "memory/MemWindow.h"
+#include "platform/Application.h"
+#include "platform/NotifyIcon.h"
+#include "platform/Timer.h"
+#include "shell/MainWindow.h"
+#include "shell/ProgramWindows.h"
+#include "taskmanager/TaskWindow.h"
+#include "temperature/TempWindow.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/WorkingFolder.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Contents(const char* path)
+{
+    QFile file(QString::fromUtf8(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(path);
+    return file.readAll();
+}
+
+// One run of the program in a fresh working folder.
+class ProgramStartTest : public testing::Test {
+protected:
+    void SetUp() override { Application::ResetTerminated(); }
+
+    void TearDown() override
+    {
+        if (started_ && !Application::Terminated())
+            UnloadLibraries();
+        DestroyProgramWindows();
+        MemoryLibraryHandle = TaskLibraryHandle = TemperatureLibraryHandle = nullptr;
+        ExitProgramHandler = nullptr;
+    }
+
+    void Start()
+    {
+        CreateProgramWindows();
+        started_ = true;
+        VelmoraMain->show();
+    }
+
+    // Every loaded fake writes its name into "unload.log" when it is unloaded.
+    void LogUnloading()
+    {
+        const QByteArray log = QFile::encodeName(folder.Path() + QStringLiteral("/unload.log"));
+        for (HMODULE handle : {MemoryLibraryHandle, TaskLibraryHandle, TemperatureLibraryHandle}) {
+            if (handle == nullptr)
+                continue;
+            auto setLog = reinterpret_cast<void (*)(const char*)>(GetProcAddress(handle, "FakeSetUnloadLog"));
+            ASSERT_NE(setLog, nullptr);
+            setLog(log.constData());
+        }
+    }
+
+    QByteArray UnloadLog() const { return folder.Read(QStringLiteral("unload.log")); }
+
+    WorkingFolder folder;
+    MessageBoxRecorder boxes;
+    bool started_ = false;
+};
+
+TEST_F(ProgramStartTest, WithoutLibrariesEveryMonitorIsDisabledAndTheProgramStillWorks)
+{
+    Start();
+    EXPECT_TRUE(folder.Exists(QStringLiteral("Libraries")));
+    EXPECT_TRUE(folder.Exists(QStringLiteral("Database")));
+    EXPECT_EQ(VelmoraMain->windowTitle(), QStringLiteral("Velmora"));
+    EXPECT_FALSE(VelmoraMain->MemoryButton->isEnabled());
+    EXPECT_FALSE(VelmoraMain->TaskButton->isEnabled());
+    EXPECT_FALSE(VelmoraMain->TemperatureButton->isEnabled());
+    EXPECT_EQ(VelmoraMain->MemoryButton->text(), QStringLiteral("Not found dll for memory management"));
+    EXPECT_EQ(VelmoraMain->TaskButton->text(), QStringLiteral("Not found dll for task management"));
+    EXPECT_EQ(VelmoraMain->TemperatureButton->text(),
+              QStringLiteral("Not found dll for temperature management"));
+    EXPECT_EQ(VelmoraMain->MemoryBar->value(), 0);
+    EXPECT_FALSE(VelmoraMain->MemoryTimer->Enabled());
+    EXPECT_FALSE(VelmoraMain->TaskTimer->Enabled());
+    EXPECT_FALSE(VelmoraMain->TemperatureTimer->Enabled());
+    EXPECT_EQ(MemoryLibraryHandle, nullptr);
+    EXPECT_TRUE(VelmoraMain->TrayShow->isChecked());
+    EXPECT_EQ(VelmoraMain->HelpButton->text(), QStringLiteral("Help && About"));
+
+    // The menu's window items work without libraries.
+    VelmoraMain->TrayMemWinClick(nullptr);
+    EXPECT_TRUE(VelmoraMem->isVisible());
+    VelmoraMain->ExitButtonClick(nullptr);
+    EXPECT_TRUE(Application::Terminated());
+    EXPECT_FALSE(VelmoraMain->NotifyIcon()->Shown());
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST_F(ProgramStartTest, OnlyACompleteLoadableLibraryEnablesItsMonitor)
+{
+    folder.Write(MemoryLibraryFile, Contents(FAKE_MEMORY_LIBRARY));
+    folder.Write(TaskLibraryFile, Contents(FAKE_TASK_INCOMPLETE_LIBRARY));
+    folder.Write(TemperatureLibraryFile, "this is not a library");
+    Start();
+    EXPECT_TRUE(VelmoraMain->MemoryButton->isEnabled());
+    EXPECT_TRUE(VelmoraMain->MemoryTimer->Enabled());
+    EXPECT_NE(MemoryLibraryHandle, nullptr);
+    EXPECT_NE(FreePhysicalMemory, nullptr);
+    EXPECT_NE(SetDebugMode, nullptr);
+
+    EXPECT_FALSE(VelmoraMain->TaskButton->isEnabled());
+    EXPECT_FALSE(VelmoraMain->TaskTimer->Enabled());
+    EXPECT_EQ(TaskLibraryHandle, nullptr);
+    EXPECT_EQ(VelmoraMain->TaskButton->text(), QStringLiteral("Not found dll for task management"));
+
+    EXPECT_FALSE(VelmoraMain->TemperatureButton->isEnabled());
+    EXPECT_FALSE(VelmoraMain->TemperatureTimer->Enabled());
+    EXPECT_EQ(TemperatureLibraryHandle, nullptr);
+    EXPECT_EQ(VelmoraMain->TemperatureButton->text(),
+              QStringLiteral("Not found dll for temperature management"));
+}
+
+TEST_F(ProgramStartTest, PendingCopiesArePutInPlaceBeforeBinding)
+{
+    folder.Write(TaskLibraryFile, "an old damaged library");
+    folder.Write(TaskLibraryFile + QStringLiteral(".new"), Contents(FAKE_TASK_LIBRARY));
+    folder.Write(TemperatureLibraryFile + QStringLiteral(".new"), Contents(FAKE_TEMPERATURE_LIBRARY));
+    Start();
+    EXPECT_FALSE(folder.Exists(TaskLibraryFile + QStringLiteral(".new")));
+    EXPECT_FALSE(folder.Exists(TemperatureLibraryFile + QStringLiteral(".new")));
+    EXPECT_TRUE(VelmoraMain->TaskButton->isEnabled());
+    EXPECT_TRUE(VelmoraMain->TemperatureButton->isEnabled());
+    EXPECT_NE(GetWindowStatus, nullptr);
+    EXPECT_NE(CoreTempStarted, nullptr);
+    EXPECT_FALSE(VelmoraMain->MemoryButton->isEnabled());
+}
+
+TEST_F(ProgramStartTest, AFinishedUpdateRemovesOnlyTheFileOnTheFirstLine)
+{
+    folder.Write(QStringLiteral("old-program"), "old");
+    folder.Write(QStringLiteral("other-program"), "other");
+    folder.Write(QStringLiteral("Version Downloaded.txt"), "old-program\nother-program\n");
+    Start();
+    EXPECT_FALSE(folder.Exists(QStringLiteral("old-program")));
+    EXPECT_TRUE(folder.Exists(QStringLiteral("other-program")));
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
+}
+
+TEST_F(ProgramStartTest, AnEmptyOrStaleBookkeepingFileIsOnlyRemoved)
+{
+    folder.Write(QStringLiteral("Version Downloaded.txt"), "");
+    Start();
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST_F(ProgramStartTest, TheFirstRunStepRunsOnceAndSetsTheExitHook)
+{
+    Start();
+    EXPECT_EQ(ExitProgramHandler, nullptr);
+    QDeadlineTimer deadline(10000);
+    while (VelmoraMain->FirstRunTimer != nullptr && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(VelmoraMain->FirstRunTimer, nullptr);
+    EXPECT_EQ(ExitProgramHandler, &ExitProgram);
+}
+
+TEST_F(ProgramStartTest, TheIconsMessagesToggleTheWindowAndOpenTheMenu)
+{
+    Start();
+    QMenu* popped = nullptr;
+    int popups = 0;
+    VelmoraMain->PopupMenu = [&](QMenu* menu, QPoint) {
+        popped = menu;
+        ++popups;
+    };
+    VelmoraMain->TrayIconMessage(0x201);
+    VelmoraMain->TrayIconMessage(0x202);
+    VelmoraMain->TrayIconMessage(0x200);
+    EXPECT_TRUE(VelmoraMain->isVisible());
+    EXPECT_EQ(popups, 0);
+
+    VelmoraMain->TrayIconMessage(WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(VelmoraMain->isVisible());
+    EXPECT_FALSE(VelmoraMain->TrayShow->isChecked());
+    VelmoraMain->TrayIconMessage(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(VelmoraMain->isVisible());
+    EXPECT_TRUE(VelmoraMain->TrayShow->isChecked());
+
+    VelmoraMain->TrayIconMessage(WM_RBUTTONDOWN);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(popped, VelmoraMain->TrayMenu);
+}
+
+TEST_F(ProgramStartTest, HideAllHidesOnlyTheMonitorsAndMarksCanBeStale)
+{
+    Start();
+    VelmoraMain->TaskButtonClick(nullptr);
+    VelmoraMain->TemperatureButtonClick(nullptr);
+    VelmoraMain->HelpButtonClick(nullptr);
+    VelmoraMain->TrayMemWinClick(nullptr);
+    EXPECT_TRUE(VelmoraTask->isVisible());
+    // The button does not tick the menu's item.
+    EXPECT_FALSE(VelmoraMain->TrayTaskWin->isChecked());
+    EXPECT_TRUE(VelmoraMain->TrayMemWin->isChecked());
+
+    VelmoraMain->TrayHideAllWinClick(nullptr);
+    EXPECT_FALSE(VelmoraTask->isVisible());
+    EXPECT_FALSE(VelmoraMem->isVisible());
+    EXPECT_FALSE(VelmoraTemp->isVisible());
+    EXPECT_TRUE(VelmoraHelp->isVisible());
+    EXPECT_TRUE(VelmoraMain->isVisible());
+    EXPECT_FALSE(VelmoraMain->TrayMemWin->isChecked());
+
+    // The toggle decides by the window, not by the mark.
+    VelmoraMain->TaskButtonClick(nullptr);
+    VelmoraMain->TrayTaskWinClick(nullptr);
+    EXPECT_FALSE(VelmoraTask->isVisible());
+    EXPECT_FALSE(VelmoraMain->TrayTaskWin->isChecked());
+}
+
+TEST_F(ProgramStartTest, WithoutANotificationAreaMoveToTrayKeepsTheWindowReachable)
+{
+    Start();
+    ASSERT_FALSE(TNotifyIcon::Available());
+    VelmoraMain->ToTrayButtonClick(nullptr);
+    EXPECT_TRUE(VelmoraMain->isVisible());
+    EXPECT_TRUE(VelmoraMain->isMinimized());
+    EXPECT_TRUE(VelmoraMain->TrayShow->isChecked());
+}
+
+class ExitTest : public ProgramStartTest, public testing::WithParamInterface<int> {};
+
+TEST_P(ExitTest, EveryRoadOutSavesOnceAndUnloadsInOrder)
+{
+    folder.Write(MemoryLibraryFile, Contents(FAKE_MEMORY_LIBRARY));
+    folder.Write(TemperatureLibraryFile, Contents(FAKE_TEMPERATURE_LIBRARY));
+    Start();
+    LogUnloading();
+    switch (GetParam()) {
+    case 0:
+        VelmoraMain->ExitButton->click();
+        break;
+    case 1:
+        VelmoraMain->TrayExit->trigger();
+        break;
+    case 2:
+        EXPECT_TRUE(VelmoraMain->close());
+        break;
+    }
+    EXPECT_TRUE(Application::Terminated());
+    EXPECT_FALSE(VelmoraMain->MemoryTimer->Enabled());
+    EXPECT_FALSE(VelmoraMain->TemperatureTimer->Enabled());
+    EXPECT_FALSE(VelmoraMain->NotifyIcon()->Shown());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(UnloadLog(), "FakeMemory\nFakeTemperature\n");
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ByButtonMenuAndCloseBox, ExitTest, testing::Values(0, 1, 2));
+
+} // namespace
