@@ -100,5 +100,5 @@ void TVelmoraMain::BuildForm()
     TemperatureTimer = new TTimer(this, 500, false);
     FirstRunTimer = new TTimer(this, 1, true);
 
-    setFixedSize(420, 230);
+    setFixedSize(420, 160);
 }
