@@ -43,6 +43,13 @@ QUILLON_EXPORT void FreeMemory(bool report);
 QUILLON_EXPORT void SetDebugMode(bool on);
 #endif
 
+/* ---- For tests only; the program never binds these. ---- */
+/* Caps what one consumeNow run may take, in bytes; a negative cap removes it. */
+typedef void (*TSetConsumeCapForTests)(int64_t bytes);
+#ifdef QUILLON_IMPLEMENTATION
+QUILLON_EXPORT void SetConsumeCapForTests(int64_t bytes);
+#endif
+
 #ifdef __cplusplus
 }
 #endif

@@ -24,6 +24,13 @@ SORRELIN_EXPORT double GetCoreTempAverageTemperature(void);
 SORRELIN_EXPORT bool CoreTempStarted(void);
 #endif
 
+/* ---- For tests only; the program never binds this. ---- */
+/* Reads the sensors below `root` in place of the file system root ("" or NULL: the real one). */
+typedef void (*TSetSensorRootForTests)(const char* root);
+#ifdef SORRELIN_IMPLEMENTATION
+SORRELIN_EXPORT void SetSensorRootForTests(const char* root);
+#endif
+
 #ifdef __cplusplus
 }
 #endif
