@@ -1,0 +1,277 @@
+// The task database file: one "DataBase" root, one "Task" element for the global record and one
+// per task.
+//
+// pugixml writes attributes in the order they were added, raw (no indentation, no declaration),
+// and writes control characters as character references that its own parser reads back. Qt's DOM
+// does not keep attribute order, and Qt's stream writer drops control characters, so a window
+// title holding one would not survive a save.
+
+#include "tasks/TaskClasses.h"
+
+#include "platform/Files.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cstring>
+#include <pugixml.hpp>
+
+namespace {
+
+// XML cannot carry NUL (the parser's strings end there) or a lone surrogate: each becomes U+FFFD,
+// so whatever a window title holds, the saved file loads again.
+QByteArray XmlText(const QString& text)
+{
+    const auto unsafe = [](QChar unit) { return unit.isNull() || unit.isSurrogate(); };
+    if (std::none_of(text.cbegin(), text.cend(), unsafe))
+        return text.toUtf8();
+    QString safe = text;
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        const QChar unit = safe.at(i);
+        if (unit.isHighSurrogate() && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (unsafe(unit))
+            safe[i] = QChar::ReplacementCharacter;
+    }
+    return safe.toUtf8();
+}
+
+void SetText(pugi::xml_node element, const char* name, const QString& text)
+{
+    const QByteArray value = XmlText(text);
+    element.append_attribute(name).set_value(value.constData(), size_t(value.size()));
+}
+
+void SaveRelations(pugi::xml_node code, const char* name, const TCodeRelation& relations)
+{
+    for (const TRelation& relation : relations) {
+        if (relation.Type.isEmpty() || relation.Value.isEmpty())
+            continue;
+        pugi::xml_node element = code.append_child(name);
+        SetText(element, "Type", relation.Type);
+        SetText(element, "Variable", relation.Variable);
+        SetText(element, "Comparative", relation.Comparative);
+        SetText(element, "Value", relation.Value);
+    }
+}
+
+QString FromXml(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+pugi::xml_attribute Required(pugi::xml_node element, const char* name)
+{
+    const pugi::xml_attribute attribute = element.attribute(name);
+    if (!attribute) {
+        throw EConvertError(QStringLiteral("Element \"%1\" has no attribute \"%2\"")
+                                .arg(FromXml(element.name()), FromXml(name)));
+    }
+    return attribute;
+}
+
+QString RequiredText(pugi::xml_node element, const char* name)
+{
+    return FromXml(Required(element, name).value());
+}
+
+// An optional sign and one or more decimal digits, nothing else.
+bool IsSignedDecimal(const char* text)
+{
+    if (*text == '+' || *text == '-')
+        ++text;
+    if (*text == '\0')
+        return false;
+    for (; *text != '\0'; ++text) {
+        if (*text < '0' || *text > '9')
+            return false;
+    }
+    return true;
+}
+
+int TrustValue(pugi::xml_attribute attribute)
+{
+    const QString text = FromXml(attribute.value());
+    if (!IsSignedDecimal(attribute.value()))
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return TextToInt(text); // range check
+}
+
+// "true" or "false" in any letter case, or a number: 0 is False, any other True.
+bool SuspendedValue(pugi::xml_attribute attribute)
+{
+    const char* text = attribute.value();
+    const QString word = FromXml(text);
+    if (TextIsTrue(word))
+        return true;
+    if (UpperCaseAZ(word) == u"FALSE")
+        return false;
+    if (!IsSignedDecimal(text))
+        throw EConvertError(QStringLiteral("'%1' is not a valid boolean value").arg(word));
+    const char* digits = text + ((*text == '+' || *text == '-') ? 1 : 0);
+    return digits[std::strspn(digits, "0")] != '\0';
+}
+
+// The global record's element is numbered -1; a missing number is an ordinary task.
+bool IsEveryTaskElement(pugi::xml_node element)
+{
+    const pugi::xml_attribute number = element.attribute("No");
+    if (!number)
+        return false;
+    const char* text = number.value();
+    if (!IsSignedDecimal(text))
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(FromXml(text)));
+    if (*text != '-')
+        return false;
+    ++text;
+    text += std::strspn(text, "0");
+    return std::strcmp(text, "1") == 0;
+}
+
+void LoadRelations(pugi::xml_node code, TCode& Code)
+{
+    for (pugi::xml_node child : code.children()) {
+        const bool condition = std::strcmp(child.name(), "Condition") == 0;
+        if (!condition && std::strcmp(child.name(), "Action") != 0)
+            continue;
+        const QString type = RequiredText(child, "Type");
+        if (type.isEmpty())
+            continue;
+        const QString variable = RequiredText(child, "Variable");
+        const QString comparative = RequiredText(child, "Comparative");
+        const QString value = RequiredText(child, "Value");
+        if (condition)
+            AppendCondition(Code, type, variable, comparative, value);
+        else
+            AppendAction(Code, type, variable, comparative, value);
+    }
+}
+
+// Collects pugixml's output, so the file is written in one piece whose length can be checked.
+class BufferWriter : public pugi::xml_writer {
+public:
+    void write(const void* data, size_t size) override
+    {
+        buffer.append(static_cast<const char*>(data), qsizetype(size));
+    }
+    QByteArray buffer;
+};
+
+} // namespace
+
+void SaveTaskToXml(const TTask& Task, pugi::xml_node Element)
+{
+    pugi::xml_node information = Element.append_child("Information");
+    SetText(information, "Name", Task.Name);
+    information.append_attribute("Trust").set_value(Task.Trust);
+    SetText(information, "Status", Task.Status);
+
+    pugi::xml_node description = Element.append_child("Description");
+    SetText(description, "Parrent", Task.Parrent);
+    SetText(description, "Class", Task.Class);
+    SetText(description, "Executable", Task.Executable);
+    description.append_attribute("Handle").set_value(static_cast<unsigned int>(Task.Handle));
+    description.append_attribute("Suspended").set_value(Task.Suspended ? "true" : "false");
+
+    for (const TCode& code : Task.Code) {
+        pugi::xml_node element = Element.append_child("Code");
+        SaveRelations(element, "Condition", code.Conditions);
+        SaveRelations(element, "Action", code.Actions);
+    }
+}
+
+void LoadTaskFromXml(TTask& Task, pugi::xml_node Element)
+{
+    ClearTask(Task);
+    for (pugi::xml_node child : Element.children()) {
+        const char* name = child.name();
+        if (std::strcmp(name, "Information") == 0) {
+            Task.Name = RequiredText(child, "Name");
+            Task.Trust = TrustValue(Required(child, "Trust"));
+        } else if (std::strcmp(name, "Description") == 0) {
+            Task.Parrent = RequiredText(child, "Parrent");
+            Task.Class = RequiredText(child, "Class");
+            Task.Suspended = SuspendedValue(Required(child, "Suspended"));
+        } else if (std::strcmp(name, "Code") == 0) {
+            TCode code;
+            LoadRelations(child, code);
+            Task.Code.append(std::move(code));
+        }
+    }
+}
+
+bool SaveTaskDatabase(const QString& Path, const TTaskArray& TaskList, const TTask& Every)
+{
+    if (TaskList.isEmpty())
+        return false;
+
+    pugi::xml_document document;
+    pugi::xml_node root = document.append_child("DataBase");
+    pugi::xml_node every = root.append_child("Task");
+    every.append_attribute("No").set_value(-1);
+    SaveTaskToXml(Every, every);
+    for (qsizetype i = 0; i < TaskList.size(); ++i) {
+        pugi::xml_node element = root.append_child("Task");
+        element.append_attribute("No").set_value(static_cast<long>(i + 1));
+        SaveTaskToXml(TaskList.at(i), element);
+    }
+
+    BufferWriter writer;
+    document.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+
+    // Written beside the old file and renamed over it: a save that fails leaves the previous
+    // database whole. Unbuffered, so a short write shows here and is not lost in a later flush.
+    QSaveFile file(Path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw ETaskDatabaseError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(Path, file.errorString()));
+    for (qsizetype written = 0; written < writer.buffer.size();) {
+        const qint64 count = file.write(writer.buffer.constData() + written, writer.buffer.size() - written);
+        if (count <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            throw ETaskDatabaseError(QStringLiteral("Cannot write file \"%1\". %2").arg(Path, reason));
+        }
+        written += count;
+    }
+    if (!file.commit())
+        throw ETaskDatabaseError(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(Path, file.errorString()));
+    return true;
+}
+
+bool LoadTaskDatabase(const QString& Path, TTaskArray& TaskList, TTask& Every)
+{
+    if (!FileExists(Path))
+        return false;
+
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_file(QFile::encodeName(Path).constData());
+    if (!parsed) {
+        throw ETaskDatabaseError(QStringLiteral("Cannot read \"%1\": %2 (offset %3)")
+                                     .arg(Path, FromXml(parsed.description()))
+                                     .arg(parsed.offset));
+    }
+
+    // Read into new records and hand them over only when the whole file was read: a file that
+    // fails half-way must not leave a half list that the save at exit would write back.
+    TTaskArray tasks;
+    TTask every;
+    bool everyFound = false;
+    for (pugi::xml_node child : document.document_element().children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (IsEveryTaskElement(child)) {
+            LoadTaskFromXml(every, child);
+            every.Name = EveryTaskName;
+            everyFound = true;
+        } else {
+            tasks.append(TTask());
+            LoadTaskFromXml(tasks.back(), child);
+        }
+    }
+    TaskList = std::move(tasks);
+    if (everyFound)
+        Every = std::move(every);
+    return true;
+}
