@@ -256,6 +256,21 @@ bool EvaluateValue(const TRelation& R, bool comparison, const QString& current, 
     return true;
 }
 
+// Whether the operand will read the previous value (directly or through the register).
+bool ReadsPrevious(const TRelation& R)
+{
+    return R.Value == PreviousVariableValueMarker ||
+           (R.Value == LastCalculationResultMarker && LastCalculationResult == PreviousVariableValueMarker);
+}
+
+// A number variable in decimal; its previous value is formatted only when the operand reads it.
+template <typename Number>
+bool EvaluateNumber(const TRelation& R, bool comparison, Number current, Number previous)
+{
+    return EvaluateValue(R, comparison, QString::number(current),
+                         ReadsPrevious(R) ? QString::number(previous) : QString());
+}
+
 // Evaluates a relation that is not performed. False only for a comparison that does not hold; a
 // relation that names no rule variable has no effect.
 bool EvaluateRelation(const TRelation& R, const TTask& Task)
@@ -276,11 +291,11 @@ bool EvaluateRelation(const TRelation& R, const TTask& Task)
     case TVariable::Executable:
         return EvaluateText(R, comparison, Task.Executable, Task.PrevExecutable);
     case TVariable::Trust:
-        return EvaluateValue(R, comparison, QString::number(Task.Trust), QString::number(Task.PrevTrust));
+        return EvaluateNumber(R, comparison, Task.Trust, Task.PrevTrust);
     case TVariable::Memory:
-        return EvaluateValue(R, comparison, QString::number(Task.Memory), QString::number(Task.PrevMemory));
+        return EvaluateNumber(R, comparison, Task.Memory, Task.PrevMemory);
     case TVariable::Handle:
-        return EvaluateValue(R, comparison, QString::number(Task.Handle), QString::number(Task.PrevHandle));
+        return EvaluateNumber(R, comparison, Task.Handle, Task.PrevHandle);
     case TVariable::Responding:
         return EvaluateValue(R, comparison, BoolToText(Task.Responding), BoolToText(Task.PrevResponding));
     case TVariable::None:
