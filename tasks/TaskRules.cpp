@@ -3,6 +3,7 @@
 #include "tasks/TaskClasses.h"
 
 #include <QLatin1StringView>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
