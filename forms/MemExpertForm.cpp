@@ -1,7 +1,106 @@
 #include "memory/MemExpert.h"
 
+#include "platform/RadioGroup.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* Button(QWidget* owner, const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, owner);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+// Fixed text that can be neither edited nor focused; each entry is one line, blanks kept.
+QPlainTextEdit* Description(QWidget* owner, const char* name, const QStringList& lines)
+{
+    auto* text = new QPlainTextEdit(lines.join(QLatin1Char('\n')), owner);
+    text->setObjectName(QLatin1String(name));
+    text->setReadOnly(true);
+    text->setEnabled(false);
+    return text;
+}
+
+} // namespace
+
 void TVelmoraMemExpert::BuildForm()
 {
     setObjectName(QStringLiteral("VelmoraMemExpert"));
     setWindowTitle(QStringLiteral("Velmora Memory Manager - Expert Options"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    ExpertOptionsTab = new QTabWidget(this);
+    ExpertOptionsTab->setObjectName(QStringLiteral("ExpertOptionsTab"));
+
+    ErrorLogTab = new QWidget;
+    ErrorLogTab->setObjectName(QStringLiteral("ErrorLogTab"));
+    ErrorLogInfo =
+        new QLabel(QStringLiteral("Error log file will be created in 'Database' folder."), ErrorLogTab);
+    ErrorLogInfo->setObjectName(QStringLiteral("ErrorLogInfo"));
+    LogErrorKeepGroup =
+        new TRadioGroup(QStringLiteral("Log error options"),
+                        {QStringLiteral("Save errors to log"), QStringLiteral("Delete log on exit"),
+                         QStringLiteral("Ignore errors")},
+                        ErrorLogTab);
+    LogErrorKeepGroup->setObjectName(QStringLiteral("LogErrorKeepGroup"));
+    LogErrorKeepGroup->SetItemIndex(1);
+    LogClear = Button(ErrorLogTab, "LogClear", QStringLiteral("Delete error log"));
+    LogShow = Button(ErrorLogTab, "LogShow", QStringLiteral("Show error log"));
+    LogErrorDescription = Description(ErrorLogTab, "LogErrorDescription",
+                                      {QStringLiteral("Because memory optimization tampers with "),
+                                       QStringLiteral("such a delicate part of your computer, errors "),
+                                       QStringLiteral("may sometimes occur."),
+                                       QStringLiteral("Here, you can choose between various options "),
+                                       QStringLiteral("about saving a description of those errors to a "),
+                                       QStringLiteral("log file.")});
+    auto* errorLog = new QVBoxLayout(ErrorLogTab);
+    errorLog->addWidget(ErrorLogInfo);
+    errorLog->addWidget(LogErrorKeepGroup);
+    auto* logButtons = new QHBoxLayout;
+    logButtons->addWidget(LogClear);
+    logButtons->addWidget(LogShow);
+    errorLog->addLayout(logButtons);
+    errorLog->addWidget(LogErrorDescription);
+    ExpertOptionsTab->addTab(ErrorLogTab, QStringLiteral("Error Log"));
+
+    MemorySafetyTab = new QWidget;
+    MemorySafetyTab->setObjectName(QStringLiteral("MemorySafetyTab"));
+    SafetyMemoryLabel = new QLabel(QStringLiteral("Safety Memory Space: 1 mB"), MemorySafetyTab);
+    SafetyMemoryLabel->setObjectName(QStringLiteral("SafetyMemoryLabel"));
+    SafetyMemoryBar = new QSlider(Qt::Horizontal, MemorySafetyTab);
+    SafetyMemoryBar->setObjectName(QStringLiteral("SafetyMemoryBar"));
+    SafetyMemoryBar->setRange(0, 16);
+    SafetyMemoryBar->setValue(1);
+    SafetyMemoryDescription =
+        Description(MemorySafetyTab, "SafetyMemoryDescription",
+                    {QStringLiteral("In order to optimize your memory, Velmora "),
+                     QStringLiteral("performs a very quick operation of "),
+                     QStringLiteral("consuming and then freeing all free space "),
+                     QStringLiteral("available."), QStringLiteral("In order to allow small changes to your "),
+                     QStringLiteral("memory during that time, without any chance "),
+                     QStringLiteral("of error occuring, this option allows you to "),
+                     QStringLiteral("choose a small amount of memory which will "),
+                     QStringLiteral("not be accessed this way.")});
+    auto* safety = new QVBoxLayout(MemorySafetyTab);
+    safety->addWidget(SafetyMemoryLabel);
+    safety->addWidget(SafetyMemoryBar);
+    safety->addWidget(SafetyMemoryDescription);
+    ExpertOptionsTab->addTab(MemorySafetyTab, QStringLiteral("Memory Safety"));
+    ExpertOptionsTab->setCurrentWidget(ErrorLogTab);
+
+    HideExpertOptions = Button(this, "HideExpertOptions", QStringLiteral("Close Expert Options"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ExpertOptionsTab);
+    layout->addWidget(HideExpertOptions);
+    setFixedSize(400, 400);
 }
