@@ -82,7 +82,6 @@ int ProgramMain(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Velmora"));
     QApplication::setWindowIcon(ApplicationIcon());
     // Closing a monitor window while the main window is hidden must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
