@@ -49,9 +49,10 @@ void TVelmoraMain::BuildForm()
     MemoryBar->setRange(0, 100);
     MemoryBar->setValue(0);
     MemoryBar->setTextVisible(false);
-    // A smooth bar, lime on lime: the filled part reads by its shade against the frame.
+    // A smooth lime bar. Its background is a pale lime rather than lime itself, or the position could
+    // not be seen at all.
     MemoryBar->setStyleSheet(
-        QStringLiteral("QProgressBar { background-color: #00ff00; border: 1px solid gray; }"
+        QStringLiteral("QProgressBar { background-color: #d8ffd8; border: 1px solid gray; }"
                        "QProgressBar::chunk { background-color: #00ff00; }"));
     TemperatureButton =
         PictureButton(this, "TemperatureButton", QStringLiteral("Temperature"), QStyle::SP_ComputerIcon);
