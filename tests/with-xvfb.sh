@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Runs one test program under an X server of its own, optionally with a window manager, and stops
-# both by pid afterwards.
+# Runs one test program under an X server of its own, optionally with a window manager (--wm) and
+# a notification area (--tray), and stops them all by pid afterwards.
 set -u
 wm=0
-if [ "${1:-}" = "--wm" ]; then wm=1; shift; fi
+tray=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --wm) wm=1; shift ;;
+    --tray) tray=1; shift ;;
+    *) break ;;
+    esac
+done
 if ! command -v Xvfb >/dev/null; then
     echo "with-xvfb: Xvfb is not installed (Debian package xvfb); this test cannot run." >&2
     exit 1
@@ -47,8 +54,23 @@ if [ "$wm" = 1 ]; then
         sleep 0.05
     done
 fi
+traypid=""
+if [ "$tray" = 1 ]; then
+    if ! command -v trayer >/dev/null; then
+        echo "with-xvfb: trayer is not installed; this test needs a notification area." >&2
+        [ -n "$wmpid" ] && kill "$wmpid"
+        kill "$xvfb"; exit 1
+    fi
+    trayer --edge top >/dev/null 2>&1 &
+    traypid=$!
+    for _ in $(seq 100); do
+        xprop -name panel >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+fi
 "$@"
 rc=$?
+[ -n "$traypid" ] && kill "$traypid" 2>/dev/null
 [ -n "$wmpid" ] && kill "$wmpid" 2>/dev/null
 kill "$xvfb" 2>/dev/null
 wait 2>/dev/null
