@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace brevant {
+
+// What the display says about one window at the time it was read.
+struct WindowFacts {
+    bool exists = false;
+    bool mapped = false;
+    std::u16string title;
+    std::u16string windowClass;
+    // Owning process; 0 when unknown.
+    int32_t pid = 0;
+    bool desktop = false;
+    bool minimized = false;
+    bool maximized = false;
+    bool fullScreen = false;
+    bool answersPing = false;
+};
+
+} // namespace brevant

@@ -1,0 +1,155 @@
+// Displays of the test's own: one without the X-Resource extension, where a window's own process
+// id claim is all there is, and one that goes away and comes back.
+#include "BrevantSupport.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+pid_t Spawn(std::vector<std::string> arguments)
+{
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    ::kill(pid, SIGCONT);
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+}
+
+// An Xvfb of the test's own, made the display of this process.
+class PrivateServer {
+public:
+    explicit PrivateServer(std::vector<std::string> extra = {}, int number = 0)
+        : extra_(std::move(extra))
+    {
+        std::mt19937 random(static_cast<unsigned>(::getpid()));
+        number_ = number;
+        for (int attempt = 0; number_ == 0 && attempt < 100; ++attempt) {
+            const int candidate = 100 + static_cast<int>(random() % 800);
+            if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(candidate)) &&
+                !std::filesystem::exists("/tmp/.X" + std::to_string(candidate) + "-lock"))
+                number_ = candidate;
+        }
+        Start();
+    }
+    ~PrivateServer() { Stop(pid_); }
+
+    void Start()
+    {
+        std::vector<std::string> arguments{
+            "Xvfb", ":" + std::to_string(number_), "-screen", "0", "640x480x24", "-nolisten", "tcp"};
+        arguments.insert(arguments.end(), extra_.begin(), extra_.end());
+        pid_ = Spawn(arguments);
+        if (pid_ <= 0)
+            throw std::runtime_error("Xvfb is not installed (Debian package xvfb); this test cannot run");
+        if (!WaitUntil([&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number_)); }))
+            throw std::runtime_error("Xvfb did not start");
+        ::setenv("DISPLAY", (":" + std::to_string(number_)).c_str(), 1);
+    }
+    void Shutdown()
+    {
+        Stop(pid_);
+        pid_ = -1;
+    }
+
+private:
+    std::vector<std::string> extra_;
+    int number_ = 0;
+    pid_t pid_ = -1;
+};
+
+// A process that only exists to be signalled or not.
+struct Sentinel {
+    pid_t pid = Spawn({"sleep", "300"});
+    ~Sentinel()
+    {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
+TEST(BrevantDisplayTest, ClaimedProcessIdCountsOnlyForThisMachine)
+{
+    PrivateServer server({"-extension", "X-Resource"});
+    const BrevantApi& api = BrevantApi::Get();
+    Sentinel sentinel;
+    ASSERT_TRUE(WaitUntil([&] { return ProcessState(sentinel.pid) == 'S'; }));
+
+    WindowProcess local({"--title", "Local claim", "--pid", std::to_string(sentinel.pid)});
+    ASSERT_TRUE(WaitUntil([&] { return api.HandleToID(local.Window()) == sentinel.pid; }));
+    api.HandleSuspend(local.Window());
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(sentinel.pid) == 'T'; }));
+    api.HandleResume(local.Window());
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(sentinel.pid) != 'T'; }));
+
+    WindowProcess remote(
+        {"--title", "Remote claim", "--pid", std::to_string(sentinel.pid), "--machine", "elsewhere.invalid"});
+    EXPECT_EQ(api.HandleToID(remote.Window()), 0);
+    EXPECT_EQ(api.Parent(remote.Window()), u"Desktop");
+    api.HandleSuspend(remote.Window());
+    api.HandleKill(remote.Window());
+    EXPECT_FALSE(
+        WaitUntil([&] { return ProcessState(sentinel.pid) != 'S'; }, std::chrono::milliseconds(200)));
+
+    WindowProcess unknown({"--title", "No claim", "--pid", "none"});
+    EXPECT_EQ(api.HandleToID(unknown.Window()), 0);
+    EXPECT_EQ(api.Parent(unknown.Window()), u"Desktop");
+    EXPECT_EQ(api.Status(unknown.Window()), u"Running");
+}
+
+TEST(BrevantDisplayTest, ClaimsOfProcessZeroAndOneAreNeverSignalled)
+{
+    PrivateServer server({"-extension", "X-Resource"});
+    // kill(0, ...) would reach the probe's own process group: the probe reports only if spared.
+    for (const std::string claim : {"0", "1"}) {
+        WindowProcess helper({"--title", "Claims " + claim, "--pid", claim, "--spawn-probe", BREVANT_PATH});
+        EXPECT_EQ(helper.ReadLine(std::chrono::seconds(20)), "probe done") << claim;
+        EXPECT_EQ(helper.ReadLine(std::chrono::seconds(20)), "probe exited 0") << claim;
+        EXPECT_EQ(helper.Command("title alive"), "ok") << claim;
+    }
+}
+
+TEST(BrevantDisplayTest, LostDisplayGivesDefaultsAndARestartedOneIsUsedAgain)
+{
+    PrivateServer server;
+    const BrevantApi& api = BrevantApi::Get();
+    BrevantWindow window = 0;
+    {
+        WindowProcess child({"--title", "First"});
+        window = child.Window();
+        ASSERT_TRUE(WaitUntil([&] { return api.HandleToID(window) == child.Pid(); }));
+        server.Shutdown();
+        EXPECT_EQ(api.Status(window), u"Inactive");
+        EXPECT_EQ(api.Name(window), u"");
+        EXPECT_EQ(api.HandleToID(window), 0);
+        EXPECT_EQ(api.Parent(window), u"Desktop");
+        TestWindowList list;
+        EXPECT_TRUE(api.EnumWindowsVisible(window, list.List()));
+        EXPECT_TRUE(list.items.empty());
+        api.HandleKill(window);
+    }
+    server.Start();
+    WindowProcess again({"--title", "Second"});
+    EXPECT_TRUE(WaitUntil([&] { return api.HandleToID(again.Window()) == again.Pid(); }));
+    EXPECT_EQ(api.Name(again.Window()), u"Second");
+}
+
+} // namespace
