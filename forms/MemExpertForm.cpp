@@ -1,5 +1,6 @@
 #include "memory/MemExpert.h"
 
+#include "forms/FormControls.h"
 #include "platform/RadioGroup.h"
 
 #include <QHBoxLayout>
@@ -9,27 +10,6 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton* Button(QWidget* owner, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-// Fixed text that can be neither edited nor focused; each entry is one line, blanks kept.
-QPlainTextEdit* Description(QWidget* owner, const char* name, const QStringList& lines)
-{
-    auto* text = new QPlainTextEdit(lines.join(QLatin1Char('\n')), owner);
-    text->setObjectName(QLatin1String(name));
-    text->setReadOnly(true);
-    text->setEnabled(false);
-    return text;
-}
-
-} // namespace
 
 void TVelmoraMemExpert::BuildForm()
 {

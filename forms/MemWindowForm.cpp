@@ -1,5 +1,6 @@
 #include "memory/MemWindow.h"
 
+#include "forms/FormControls.h"
 #include "platform/Gauge.h"
 #include "platform/Image.h"
 
@@ -11,13 +12,6 @@
 
 namespace {
 
-QLabel* Label(QWidget* owner, const char* name, const QString& caption)
-{
-    auto* label = new QLabel(caption, owner);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
 TGauge* Gauge(QWidget* owner, const char* name, const QColor& foreColor)
 {
     auto* gauge = new TGauge(owner);
@@ -26,13 +20,6 @@ TGauge* Gauge(QWidget* owner, const char* name, const QColor& foreColor)
     gauge->SetProgress(0);
     gauge->SetForeColor(foreColor);
     return gauge;
-}
-
-QPushButton* Button(QWidget* owner, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(QLatin1String(name));
-    return button;
 }
 
 } // namespace

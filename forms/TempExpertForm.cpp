@@ -1,5 +1,6 @@
 #include "temperature/TempExpert.h"
 
+#include "forms/FormControls.h"
 #include "platform/RadioGroup.h"
 
 #include <QCheckBox>
@@ -28,16 +29,6 @@ QSlider* TrackBar(QWidget* owner, const char* name, int minimum, int maximum, in
     bar->setValue(position);
     bar->setTickPosition(QSlider::TicksBelow);
     return bar;
-}
-
-// A memo that only shows its lines; their trailing blanks are kept.
-QPlainTextEdit* Description(QWidget* owner, const char* name, const QStringList& lines)
-{
-    auto* memo = new QPlainTextEdit(lines.join(QLatin1Char('\n')), owner);
-    memo->setObjectName(QLatin1String(name));
-    memo->setReadOnly(true);
-    memo->setEnabled(false);
-    return memo;
 }
 
 QCheckBox* CheckBox(QWidget* owner, const char* name, const QString& caption)

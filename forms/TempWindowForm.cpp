@@ -1,5 +1,6 @@
 #include "temperature/TempWindow.h"
 
+#include "forms/FormControls.h"
 #include "platform/Gauge.h"
 #include "platform/Image.h"
 
@@ -11,14 +12,7 @@
 
 namespace {
 
-QPushButton* Button(QWidget* owner, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-QLabel* Label(QWidget* owner, const QString& name, const QString& caption)
+QLabel* KeptLabel(QWidget* owner, const QString& name, const QString& caption)
 {
     auto* label = new QLabel(caption, owner);
     label->setObjectName(name);
@@ -57,7 +51,7 @@ void TVelmoraTemp::BuildForm()
     TemperatureExpert = Button(this, "TemperatureExpert", QStringLiteral("Expert Options"));
     HideTemperature = Button(this, "HideTemperature", QStringLiteral("Close Temperature Monitor"));
 
-    TempLevelLabel = Label(this, QStringLiteral("TempLevelLabel"), QStringLiteral("Average Temperature"));
+    TempLevelLabel = KeptLabel(this, QStringLiteral("TempLevelLabel"), QStringLiteral("Average Temperature"));
     TempLevelGauge = Gauge(this, QStringLiteral("TempLevelGauge"));
 
     QLabel** const coreLabels[] = {&TempCore1Label, &TempCore2Label, &TempCore3Label, &TempCore4Label,
@@ -65,8 +59,8 @@ void TVelmoraTemp::BuildForm()
     TGauge** const coreBars[] = {&TempCore1Bar, &TempCore2Bar, &TempCore3Bar, &TempCore4Bar,
                                  &TempCore5Bar, &TempCore6Bar, &TempCore7Bar, &TempCore8Bar};
     for (int k = 0; k < 8; ++k) {
-        *coreLabels[k] = Label(this, QStringLiteral("TempCore%1Label").arg(k + 1),
-                               QStringLiteral("Core %1 temperature").arg(k + 1));
+        *coreLabels[k] = KeptLabel(this, QStringLiteral("TempCore%1Label").arg(k + 1),
+                                   QStringLiteral("Core %1 temperature").arg(k + 1));
         *coreBars[k] = Gauge(this, QStringLiteral("TempCore%1Bar").arg(k + 1));
         (*coreLabels[k])->setVisible(false);
         (*coreBars[k])->setVisible(false);

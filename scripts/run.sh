@@ -9,11 +9,12 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     exec ./velmora
 fi
 echo "No X display is available: starting Velmora under Xvfb instead."
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+numfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$numfile"' EXIT
+for _ in $(seq 200); do [ -s "$numfile" ] && break; sleep 0.05; done
+display=":$(tr -d '[:space:]' <"$numfile")"
 DISPLAY=$display ./velmora &
 app=$!
 sleep 3

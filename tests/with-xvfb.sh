@@ -15,29 +15,21 @@ if ! command -v Xvfb >/dev/null; then
     echo "with-xvfb: Xvfb is not installed (Debian package xvfb); this test cannot run." >&2
     exit 1
 fi
-pick_display() {
-    for _ in $(seq 100); do
-        n=$((100 + RANDOM % 800))
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { echo "$n"; return; }
-    done
-    echo "with-xvfb: no free display number" >&2
-    exit 1
-}
-for attempt in 1 2 3; do
-    n=$(pick_display)
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        kill -0 "$xvfb" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -0 "$xvfb" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ] && break
-    wait "$xvfb" 2>/dev/null
-    xvfb=""
+# The server picks a free display itself and writes its number once it accepts connections, so
+# parallel tests never race for a number.
+numfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 200); do
+    [ -s "$numfile" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.05
 done
-if [ -z "${xvfb:-}" ]; then
+n=$(tr -d '[:space:]' <"$numfile")
+rm -f "$numfile"
+if [ -z "$n" ] || ! kill -0 "$xvfb" 2>/dev/null; then
     echo "with-xvfb: Xvfb did not start" >&2
+    kill "$xvfb" 2>/dev/null
     exit 1
 fi
 export DISPLAY=":$n"
@@ -47,7 +39,8 @@ if [ "$wm" = 1 ]; then
         echo "with-xvfb: openbox is not installed; this test needs a window manager." >&2
         kill "$xvfb"; exit 1
     fi
-    openbox --sm-disable >/dev/null 2>&1 &
+    wmlog=$(mktemp)
+    openbox --sm-disable >"$wmlog" 2>&1 &
     wmpid=$!
     for _ in $(seq 100); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
@@ -61,17 +54,26 @@ if [ "$tray" = 1 ]; then
         [ -n "$wmpid" ] && kill "$wmpid"
         kill "$xvfb"; exit 1
     fi
-    trayer --edge top >/dev/null 2>&1 &
+    traylog=$(mktemp)
+    trayer --edge top >"$traylog" 2>&1 &
     traypid=$!
     for _ in $(seq 100); do
         xprop -name panel >/dev/null 2>&1 && break
         sleep 0.05
     done
+    xprop -name panel >/dev/null 2>&1 || { echo "with-xvfb: trayer did not start:" >&2; cat "$traylog" >&2; }
+    rm -f "$traylog"
 fi
 "$@"
 rc=$?
 [ -n "$traypid" ] && kill "$traypid" 2>/dev/null
-[ -n "$wmpid" ] && kill "$wmpid" 2>/dev/null
+if [ -n "$wmpid" ]; then
+    if ! kill "$wmpid" 2>/dev/null; then
+        echo "with-xvfb: the window manager had ended early:" >&2
+        cat "$wmlog" >&2
+    fi
+    rm -f "$wmlog"
+fi
 kill "$xvfb" 2>/dev/null
 wait 2>/dev/null
 exit $rc

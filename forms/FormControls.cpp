@@ -1,0 +1,28 @@
+#include "forms/FormControls.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+QPushButton* Button(QWidget* owner, const QString& name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, owner);
+    button->setObjectName(name);
+    return button;
+}
+
+QLabel* Label(QWidget* owner, const QString& name, const QString& caption)
+{
+    auto* label = new QLabel(caption, owner);
+    label->setObjectName(name);
+    return label;
+}
+
+QPlainTextEdit* Description(QWidget* owner, const QString& name, const QStringList& lines)
+{
+    auto* text = new QPlainTextEdit(lines.join(QLatin1Char('\n')), owner);
+    text->setObjectName(name);
+    text->setReadOnly(true);
+    text->setEnabled(false);
+    return text;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+// Controls as the windows' forms declare them: each carries its form name as its object name.
+QPushButton* Button(QWidget* owner, const QString& name, const QString& caption);
+QLabel* Label(QWidget* owner, const QString& name, const QString& caption);
+// Fixed text that can be neither edited nor focused; each entry is one line, blanks kept.
+QPlainTextEdit* Description(QWidget* owner, const QString& name, const QStringList& lines);
