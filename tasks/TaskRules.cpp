@@ -103,7 +103,8 @@ int Sign(qint64 value)
     return (value > 0) - (value < 0);
 }
 
-// Code units with a to z upper-cased; a text that has ended ranks below one that goes on.
+// Code units with a to z upper-cased. A text that has ended counts as unit 0 from there on, so the
+// longer text ranks higher only at its first unit that is not 0.
 int CompareTextAZ(const QString& c, const QString& v)
 {
     const qsizetype common = std::min(c.size(), v.size());
@@ -112,7 +113,12 @@ int CompareTextAZ(const QString& c, const QString& v)
         if (difference != 0)
             return Sign(difference);
     }
-    return Sign(c.size() - v.size());
+    const QString& longer = c.size() > v.size() ? c : v;
+    for (qsizetype i = common; i < longer.size(); ++i) {
+        if (!longer.at(i).isNull())
+            return &longer == &c ? 1 : -1;
+    }
+    return 0;
 }
 
 // Sums, differences and products wrap around modulo 2^32.

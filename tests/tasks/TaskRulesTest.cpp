@@ -118,6 +118,11 @@ TEST_F(Rules, ComparisonsByType)
     EXPECT_EQ(LastCalculationResult, "False");
     EXPECT_TRUE(CompareRelation(Rel("String", "Name", "<", "ab"), "a", ""));
     EXPECT_TRUE(CompareRelation(Rel("String", "Name", "<", "b"), "A", ""));
+    // Where one text has ended it counts as unit 0: trailing NULs do not make a text greater.
+    const QString nul(1, QChar(u'\0'));
+    EXPECT_TRUE(CompareRelation(Rel("String", "Name", "==", "a" + nul), "A", ""));
+    EXPECT_TRUE(CompareRelation(Rel("String", "Name", ">", "a"), "A" + nul + "b", ""));
+    EXPECT_TRUE(CompareRelation(Rel("String", "Name", "<", "A" + nul + nul + "b"), "a", ""));
     // Integers compare their true values; a difference that wraps would say the opposite.
     EXPECT_TRUE(CompareRelation(Rel("Integer", "Trust", ">", "-2147483648"), "2147483647", ""));
     EXPECT_TRUE(CompareRelation(Rel("INT", "Trust", "<=", "$10"), "16", ""));
