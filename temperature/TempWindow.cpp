@@ -10,7 +10,6 @@
 
 #include <QLabel>
 #include <QPainter>
-#include <QPolygon>
 #include <QPushButton>
 #include <QSlider>
 #include <algorithm>
@@ -151,12 +150,14 @@ void TVelmoraTemp::DrawGraph()
     const double scale = H / (static_cast<double>(max_activity) - min_activity + 1);
     const double offset = (1 - static_cast<double>(min_activity)) * scale;
 
+    // Segment by segment, as a pen moves: a polyline's joins may leave a sample's own pixel unlit.
     const auto y = [&](float value) { return H - RoundHeld(scale * value + offset, -FarOff, FarOff); };
-    QPolygon line;
-    line << QPoint(0, y(activity[0]));
-    for (int i = 1; i <= 60; ++i)
-        line << QPoint(RoundHeld(W * (i / 60.0), -FarOff, FarOff), y(activity[i]));
-    canvas.drawPolyline(line);
+    QPoint pen(0, y(activity[0]));
+    for (int i = 1; i <= 60; ++i) {
+        const QPoint to(RoundHeld(W * (i / 60.0), -FarOff, FarOff), y(activity[i]));
+        canvas.drawLine(pen, to);
+        pen = to;
+    }
     canvas.end();
     TempGraph->SetPicture(picture);
 }

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -315,6 +316,25 @@ TEST_F(TemperatureMonitorTest, SamplesArePlacedAcrossTheWidthRoundedHalfToEven)
     EXPECT_EQ(graph.pixel(13, peakY), White);
     EXPECT_EQ(graph.pixel(15, peakY), White);
     EXPECT_EQ(graph.pixel(14, peakY - 1), White);
+}
+
+TEST_F(TemperatureMonitorTest, EverySampleLiesOnTheLineAlsoAtTheFootOfASteepRise)
+{
+    Start();
+    // Bounds 0 and 150, so with H = 302 the scale is 2: a sample a lies at y = 300 - 2a, and with
+    // W = 600 sample i at x = 10 i. The line sinks one pixel into sample 14, then climbs to the peak.
+    const int W = 600, H = 302;
+    std::array<float, 61> history{};
+    history[13] = 0.5f;
+    history[15] = 100;
+    for (int i = 0; i < 60; ++i)
+        Sample(history[i]);
+    ShowGraph(W, H);
+    Sample(history[60]);
+    const QImage graph = Graph();
+    ASSERT_EQ(graph.size(), QSize(W, H));
+    for (int i = 0; i < 60; ++i)
+        EXPECT_EQ(graph.pixel(10 * i, static_cast<int>(300 - 2 * history[i])), Blue) << i;
 }
 
 TEST_F(TemperatureMonitorTest, WildReadingsNeitherBreakTheGraphNorLeaveTheGauges)
