@@ -99,7 +99,8 @@ void TVelmoraMain::BuildForm()
     MemoryTimer = new TTimer(this, 1000, false);
     TaskTimer = new TTimer(this, 500, false);
     TemperatureTimer = new TTimer(this, 500, false);
-    FirstRunTimer = new TTimer(this, 1, true);
+    // Armed by the program start once every window exists.
+    FirstRunTimer = new TTimer(this, 1, false);
 
     setFixedSize(420, 160);
 }

@@ -157,6 +157,9 @@ void SaveOptions()
 
 void ExitProgram()
 {
+    // Saved already: a wait that still handles events must not save and unload a second time.
+    if (Application::Terminated())
+        return;
     SaveOptions();
     VelmoraMain->NotifyIcon()->Delete();
     Application::Terminate();
@@ -355,6 +358,8 @@ void TVelmoraMain::TrayExitClick(QObject*)
 
 void TVelmoraMain::FormClose(QObject*, bool&)
 {
+    if (Application::Terminated())
+        return;
     SaveOptions();
     TrayIconData->Delete();
 }

@@ -47,7 +47,8 @@ public:
     TTimer* MemoryTimer = nullptr;
     TTimer* TaskTimer = nullptr;
     TTimer* TemperatureTimer = nullptr;
-    // Fires once, on the first turn of the message loop, and is then destroyed.
+    // Fires once, on the first turn of the message loop after every window exists, and is then
+    // destroyed.
     TTimer* FirstRunTimer = nullptr;
 
     void FormCreate(QObject* Sender);

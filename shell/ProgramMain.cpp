@@ -3,6 +3,7 @@
 #include "help/HelpWindow.h"
 #include "memory/MemExpert.h"
 #include "memory/MemWindow.h"
+#include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
 #include "taskmanager/TaskCode.h"
@@ -55,6 +56,9 @@ void CreateProgramWindows()
     VelmoraTaskCode = new TVelmoraTaskCode;
     VelmoraTaskResult = new TVelmoraTaskResult;
     VelmoraTaskScript = new TVelmoraTaskScript;
+    // Only now: a box shown while the windows are created turns the message loop, and the first-run
+    // step needs every window.
+    VelmoraMain->FirstRunTimer->SetEnabled(true);
 }
 
 void DestroyProgramWindows()

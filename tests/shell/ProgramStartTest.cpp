@@ -11,12 +11,15 @@
 #include "tests/support/WorkingFolder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <QTimerEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +64,14 @@ protected:
             ASSERT_NE(setLog, nullptr);
             setLog(log.constData());
         }
+    }
+
+    // Handles events until the first-run step has run; the deadline only keeps a fault from hanging.
+    static void WaitForFirstRun()
+    {
+        QDeadlineTimer deadline(10000);
+        while (VelmoraMain->FirstRunTimer != nullptr && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 
     QByteArray UnloadLog() const { return folder.Read(QStringLiteral("unload.log")); }
@@ -158,13 +169,53 @@ TEST_F(ProgramStartTest, AnEmptyOrStaleBookkeepingFileIsOnlyRemoved)
     EXPECT_EQ(boxes.Count(), 0);
 }
 
+// Lets the first-run timer run out now when it is armed, as it would while a box stays open.
+void ExpireArmedFirstRunClock()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* main = qobject_cast<TVelmoraMain*>(window);
+        if (main == nullptr || main->FirstRunTimer == nullptr)
+            continue;
+        auto* clock = main->FirstRunTimer->findChild<QTimer*>();
+        if (clock != nullptr && clock->isActive()) {
+            QTimerEvent expiry(clock->timerId());
+            QCoreApplication::sendEvent(clock, &expiry);
+        }
+    }
+    QCoreApplication::processEvents();
+}
+
+TEST_F(ProgramStartTest, AnUnreadableBookkeepingFileIsReportedAndTheStartGoesOn)
+{
+    folder.Write(MemoryLibraryFile, Contents(FAKE_MEMORY_LIBRARY));
+    // Opens, but reading fails: the process's own memory at address 0.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), QStringLiteral("Version Downloaded.txt")));
+    bool firstRunInsideBox = false;
+    boxes.WhileOpen = [&](const MessageBoxCall&) {
+        ExpireArmedFirstRunClock();
+        firstRunInsideBox = ExitProgramHandler != nullptr;
+    };
+    Start();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Velmora"));
+    EXPECT_EQ(boxes.Calls()[0].icon, TMsgIcon::Error);
+    EXPECT_TRUE(boxes.Calls()[0].text.endsWith(QLatin1Char('.')));
+    // The box is shown while the main window is still being created: the first-run step waits
+    // for every window.
+    EXPECT_FALSE(firstRunInsideBox);
+    EXPECT_TRUE(VelmoraMain->MemoryButton->isEnabled());
+    EXPECT_TRUE(VelmoraMain->MemoryTimer->Enabled());
+    EXPECT_EQ(VelmoraMain->TaskButton->text(), QStringLiteral("Not found dll for task management"));
+
+    WaitForFirstRun();
+    EXPECT_EQ(ExitProgramHandler, &ExitProgram);
+}
+
 TEST_F(ProgramStartTest, TheFirstRunStepRunsOnceAndSetsTheExitHook)
 {
     Start();
     EXPECT_EQ(ExitProgramHandler, nullptr);
-    QDeadlineTimer deadline(10000);
-    while (VelmoraMain->FirstRunTimer != nullptr && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    WaitForFirstRun();
     EXPECT_EQ(VelmoraMain->FirstRunTimer, nullptr);
     EXPECT_EQ(ExitProgramHandler, &ExitProgram);
 }
@@ -262,5 +313,32 @@ TEST_P(ExitTest, EveryRoadOutSavesOnceAndUnloadsInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(ByButtonMenuAndCloseBox, ExitTest, testing::Values(0, 1, 2));
+
+// A second road out taken while the program is already ending (a wait still handling events) must
+// not save again: the libraries are unloaded once.
+class SecondRoadTest : public ProgramStartTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(SecondRoadTest, OnceTheProgramIsEndingNoRoadOutSavesAgain)
+{
+    folder.Write(MemoryLibraryFile, Contents(FAKE_MEMORY_LIBRARY));
+    Start();
+    LogUnloading();
+    // The test's own reference keeps the library mapped, so that a second unloading shows.
+    const HMODULE own = LoadLibrary(MemoryLibraryFile);
+    ASSERT_EQ(own, MemoryLibraryHandle);
+    if (GetParam()) {
+        VelmoraMain->ExitButton->click();
+        EXPECT_TRUE(VelmoraMain->close());
+    } else {
+        EXPECT_TRUE(VelmoraMain->close());
+        VelmoraMain->TrayExit->trigger();
+    }
+    EXPECT_TRUE(Application::Terminated());
+    EXPECT_EQ(UnloadLog(), "");
+    FreeLibrary(own);
+    EXPECT_EQ(UnloadLog(), "FakeMemory\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(ExitThenCloseAndCloseThenExit, SecondRoadTest, testing::Bool());
 
 } // namespace
