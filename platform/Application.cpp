@@ -6,6 +6,7 @@
 namespace {
 
 bool terminated = false;
+QString exeName;
 
 std::function<void(int)>& SleepHandler()
 {
@@ -37,6 +38,16 @@ void ResetTerminated()
 void ProcessMessages()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+QString ExeName()
+{
+    return exeName.isEmpty() ? QCoreApplication::applicationFilePath() : exeName;
+}
+
+void SetExeName(const QString& path)
+{
+    exeName = path;
 }
 
 } // namespace Application

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
 // The application object's operations that the system uses.
@@ -13,6 +14,11 @@ void ResetTerminated();
 
 // Handles every pending event, timer ticks included.
 void ProcessMessages();
+
+// The full path of the running executable. Tests name a file of their own, so that nothing acts on
+// the test program; an empty path restores the real one.
+QString ExeName();
+void SetExeName(const QString& path);
 
 } // namespace Application
 

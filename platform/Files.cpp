@@ -68,6 +68,23 @@ bool MoveFile(const QString& from, const QString& to)
     return !error;
 }
 
+bool MakeExecutable(const QString& path)
+{
+    using std::filesystem::perms;
+    std::error_code error;
+    const auto target = ToPath(path);
+    const perms current = std::filesystem::status(target, error).permissions();
+    if (error)
+        return false;
+    perms execute = perms::owner_exec;
+    if ((current & perms::group_read) != perms::none)
+        execute |= perms::group_exec;
+    if ((current & perms::others_read) != perms::none)
+        execute |= perms::others_exec;
+    std::filesystem::permissions(target, execute, std::filesystem::perm_options::add, error);
+    return !error;
+}
+
 QString ReadFirstLine(const QString& path)
 {
     QFile file(path);

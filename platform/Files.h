@@ -21,3 +21,6 @@ QStringList ReadTextLines(const QString& path);
 // Creates or replaces the file with these lines. Raises EVelmoraError "Cannot create file "%s". %s"
 // when the file cannot be created, EInOutError when writing fails.
 void WriteTextLines(const QString& path, const QStringList& lines);
+
+// Lets whoever may read the file run it too; false when its permissions could not be changed.
+bool MakeExecutable(const QString& path);

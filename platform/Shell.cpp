@@ -21,3 +21,25 @@ bool ShellExecute(const QString& file)
         return QProcess::startDetached(onPath, {});
     return false;
 }
+
+namespace {
+
+std::function<bool(const QString&)>& StartHandler()
+{
+    static std::function<bool(const QString&)> handler;
+    return handler;
+}
+
+} // namespace
+
+bool StartProgram(const QString& path)
+{
+    if (StartHandler())
+        return StartHandler()(path);
+    return QProcess::startDetached(QFileInfo(path).absoluteFilePath(), {});
+}
+
+void SetStartProgramHandler(std::function<bool(const QString& path)> handler)
+{
+    StartHandler() = std::move(handler);
+}

@@ -1,0 +1,88 @@
+#include "platform/Download.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <curl/curl.h>
+#include <memory>
+
+namespace {
+
+DownloadLimits& Limits()
+{
+    static DownloadLimits limits;
+    return limits;
+}
+
+struct Target {
+    QSaveFile* file;
+    qint64 written = 0;
+    qint64 maxBytes;
+};
+
+size_t WriteData(char* data, size_t size, size_t count, void* userdata)
+{
+    auto* target = static_cast<Target*>(userdata);
+    const auto length = static_cast<qint64>(size * count);
+    // A server that sends no length, or a false one, is stopped here.
+    if (target->written + length > target->maxBytes)
+        return 0;
+    if (target->file->write(data, length) != length)
+        return 0;
+    target->written += length;
+    return size * count;
+}
+
+bool Transfer(CURL* curl, const QString& url, Target& target)
+{
+    const DownloadLimits& limits = Limits();
+    const QByteArray address = url.toUtf8();
+    const QByteArray protocols = limits.protocols.toUtf8();
+    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols.constData());
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
+    if (curl_easy_perform(curl) != CURLE_OK)
+        return false;
+    const char* scheme = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_SCHEME, &scheme);
+    if (scheme != nullptr && qstricmp(scheme, "file") == 0)
+        return true;
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    return status >= 200 && status < 300;
+}
+
+} // namespace
+
+bool URLDownloadToFile(const QString& url, const QString& file)
+{
+    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    if (!initialised)
+        return false;
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+    if (!curl)
+        return false;
+    // The temporary file goes when it is not committed.
+    QSaveFile saved(file);
+    if (!saved.open(QIODevice::WriteOnly))
+        return false;
+    Target target{&saved, 0, Limits().maxBytes};
+    if (!Transfer(curl.get(), url, target))
+        return false;
+    return saved.commit();
+}
+
+void SetDownloadLimits(const DownloadLimits& limits)
+{
+    Limits() = limits;
+}
