@@ -1,15 +1,56 @@
 #include "help/HelpWindow.h"
 
+#include "platform/Application.h"
+#include "platform/Autostart.h"
+#include "platform/Download.h"
+#include "platform/ErrorGuard.h"
 #include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "shell/MainWindow.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QPushButton>
+#include <algorithm>
+#include <array>
 
 TVelmoraHelp* VelmoraHelp = nullptr;
 void (*ExitProgramHandler)() = nullptr;
 
-TVelmoraHelp::TVelmoraHelp(QWidget* parent)
-    : TForm(parent)
+namespace {
+
+const QString OwnVersion = QStringLiteral("1.0");
+const QString RunValueName = QStringLiteral("Velmora 1.0");
+const QString CompanyWebPage = QStringLiteral("https://www.tembrel.com/");
+const QString ProductWebPage = QStringLiteral("https://www.tembrel.com/velmora/");
+const QString DefaultUpdateLocation = QStringLiteral("https://www.tembrel.com/velmora/update/");
+const QString VersionFile = QStringLiteral("Version.new");
+const QString RegistryCaption = QStringLiteral("Run Velmora on windows startup: ");
+
+// Tests point the updater at a folder of their own.
+QString UpdateLocation()
 {
-    BuildForm();
+    const QString location = qEnvironmentVariable("VELMORA_UPDATE_LOCATION");
+    return location.isEmpty() ? DefaultUpdateLocation : location;
 }
+
+// The version text comes from the network and becomes part of a file name.
+bool UsableVersion(const QString& version)
+{
+    if (version.size() > 64 || version == QStringLiteral(".") || version == QStringLiteral(".."))
+        return false;
+    return std::none_of(version.begin(), version.end(), [](QChar c) {
+        return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control;
+    });
+}
+
+bool SameFile(const QString& one, const QString& other)
+{
+    return QFileInfo(one).canonicalFilePath() == QFileInfo(other).canonicalFilePath();
+}
+
+} // namespace
 
 void CreateFolders()
 {
@@ -17,4 +58,192 @@ void CreateFolders()
         CreateDir(QStringLiteral("Libraries"));
     if (!DirectoryExists(QStringLiteral("Database")))
         CreateDir(QStringLiteral("Database"));
+}
+
+void WriteRunValue(const QString& name, const QString& data)
+{
+    WriteAutostartEntry(name, data);
+}
+
+void DeleteRunValue(const QString& name)
+{
+    DeleteAutostartEntry(name);
+}
+
+void EnableRunAtStartup()
+{
+    WriteRunValue(RunValueName, Application::ExeName());
+}
+
+void DisableRunAtStartup()
+{
+    DeleteRunValue(RunValueName);
+}
+
+bool RunAtStartupEnabled()
+{
+    return AutostartEntryExists(RunValueName);
+}
+
+TVelmoraHelp::TVelmoraHelp(QWidget* parent)
+    : TForm(parent)
+{
+    BuildForm();
+    GuardedConnect(CompanyWebButton, &QPushButton::clicked, this,
+                   [this] { CompanyWebButtonClick(CompanyWebButton); });
+    GuardedConnect(ProductWebButton, &QPushButton::clicked, this,
+                   [this] { ProductWebButtonClick(ProductWebButton); });
+    GuardedConnect(RestartButton, &QPushButton::clicked, this, [this] { RestartButtonClick(RestartButton); });
+    GuardedConnect(RegistryButton, &QPushButton::clicked, this,
+                   [this] { RegistryButtonClick(RegistryButton); });
+    GuardedConnect(UpdateButton, &QPushButton::clicked, this, [this] { UpdateButtonClick(UpdateButton); });
+    OnShow = [this] { FormShow(this); };
+}
+
+void TVelmoraHelp::FormShow(QObject*)
+{
+    RegistryButton->setText(RegistryCaption +
+                            (RunAtStartupEnabled() ? QStringLiteral("Enabled") : QStringLiteral("Disabled")));
+}
+
+void TVelmoraHelp::RegistryButtonClick(QObject*)
+{
+    RegistryButton->setText(RegistryCaption);
+    try {
+        if (RunAtStartupEnabled()) {
+            DisableRunAtStartup();
+            RegistryButton->setText(RegistryCaption + QStringLiteral("Disabled"));
+        } else {
+            EnableRunAtStartup();
+            RegistryButton->setText(RegistryCaption + QStringLiteral("Enabled"));
+        }
+    } catch (const EVelmoraError&) {
+        RegistryButton->setText(RegistryCaption + QStringLiteral("Error"));
+    }
+}
+
+void TVelmoraHelp::CompanyWebButtonClick(QObject*)
+{
+    ShellExecute(CompanyWebPage);
+}
+
+void TVelmoraHelp::ProductWebButtonClick(QObject*)
+{
+    ShellExecute(ProductWebPage);
+}
+
+void TVelmoraHelp::RestartButtonClick(QObject*)
+{
+    Restart();
+}
+
+void TVelmoraHelp::Restart()
+{
+    const QString program = Application::ExeName();
+    ExitProgramHandler();
+    // A save that failed keeps this program running; then no second one may start.
+    if (Application::Terminated())
+        StartProgram(program);
+}
+
+void TVelmoraHelp::ShowUpdateCaption(const QString& caption)
+{
+    UpdateButton->setText(caption);
+    UpdateButton->repaint();
+}
+
+void TVelmoraHelp::ShowUpdateControls(bool shown)
+{
+    for (QCheckBox* box : {UpdateMemBox, UpdateTaskBox, UpdateTempBox, UpdateAppBox})
+        box->setVisible(shown);
+}
+
+void TVelmoraHelp::UpdateButtonClick(QObject*)
+{
+    UpdateButton->setEnabled(false);
+    ShowUpdateControls(false);
+    ShowUpdateCaption(QStringLiteral("Updating..."));
+    // Also when the update fails with an error.
+    struct Restore {
+        TVelmoraHelp* help;
+        ~Restore()
+        {
+            help->UpdateButton->setEnabled(true);
+            help->ShowUpdateControls(true);
+            help->UpdateButton->setText(QStringLiteral("Update Velmora"));
+        }
+    } restore{this};
+    PerformUpdates();
+}
+
+void TVelmoraHelp::PerformUpdates()
+{
+    CreateFolders();
+    DeleteFile(VersionFile);
+    const QString location = UpdateLocation();
+    auto notUpdated = [this] {
+        MessageBox(this, QStringLiteral("Could not connect to Tembrel` site."), QStringLiteral("Not updated"),
+                   TMsgButtons::OK, TMsgIcon::Warning);
+    };
+    if (!URLDownloadToFile(location + QStringLiteral("VersionName.txt"), VersionFile)) {
+        notUpdated();
+        return;
+    }
+    QString version = OwnVersion;
+    if (FileExists(VersionFile)) {
+        version = ReadFirstLine(VersionFile);
+        DeleteFile(VersionFile);
+    }
+    if (!UsableVersion(version)) {
+        notUpdated();
+        return;
+    }
+
+    // The downloaded executable's full path; empty when none was downloaded.
+    QString program;
+    if (version != OwnVersion || UpdateAppBox->isChecked()) {
+        if (version == OwnVersion)
+            version = QLatin1Char(' ') + version;
+        ShowUpdateCaption(QStringLiteral("Downloading Application..."));
+        const QString name = QStringLiteral("Velmora ") + version;
+        if (URLDownloadToFile(location + QStringLiteral("Velmora.exec"), name) && MakeExecutable(name))
+            program = QFileInfo(name).absoluteFilePath();
+    }
+
+    if (!FileExists(QStringLiteral("borlndmm.dll"))) {
+        ShowUpdateCaption(QStringLiteral("Downloading borlndmm.dll..."));
+        URLDownloadToFile(location + QStringLiteral("borlndmm.dll"), QStringLiteral("borlndmm.dll"));
+    }
+
+    // The library files themselves stay: a loaded library can be deleted here, and an unticked box
+    // or a failed download would then leave none for the next start.
+    struct LibraryUpdate {
+        QCheckBox* box;
+        QString caption;
+        QString remote;
+        const QString& file;
+    };
+    const std::array<LibraryUpdate, 3> libraries{{
+        {UpdateMemBox, QStringLiteral("Downlading Memory Dll..."), QStringLiteral("Quillon.so"),
+         MemoryLibraryFile},
+        {UpdateTaskBox, QStringLiteral("Downlading Task Dll..."), QStringLiteral("Brevant.so"),
+         TaskLibraryFile},
+        {UpdateTempBox, QStringLiteral("Downlading Temperature Dll..."), QStringLiteral("Sorrelin.so"),
+         TemperatureLibraryFile},
+    }};
+    for (const LibraryUpdate& library : libraries) {
+        if (!library.box->isChecked())
+            continue;
+        ShowUpdateCaption(library.caption);
+        URLDownloadToFile(location + library.remote, library.file + QStringLiteral(".new"));
+    }
+
+    // The next start deletes the executable named here: never the one it runs from, which a
+    // download under the running program's own name has just replaced.
+    const QString running = Application::ExeName();
+    if (!program.isEmpty() && !SameFile(program, running))
+        WriteTextLines(QStringLiteral("Version Downloaded.txt"), {running});
+    ExitProgramHandler();
+    if (!program.isEmpty() && Application::Terminated())
+        StartProgram(program);
 }

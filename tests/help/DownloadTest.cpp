@@ -1,0 +1,64 @@
+#include "platform/Download.h"
+#include "tests/help/LoopbackServer.h"
+#include "tests/support/WorkingFolder.h"
+
+#include <QDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Mode = LoopbackServer::Mode;
+
+struct Case {
+    const char* path;
+    bool fetched;
+};
+
+// Every refused or broken transfer leaves the earlier file as it was and no temporary file behind.
+TEST(URLDownloadToFile, OnlyACompleteAllowedTransferReplacesTheFile)
+{
+    WorkingFolder folder;
+    LoopbackServer server;
+    const QByteArray body(4000, 'x');
+    server.Serve("/whole", {"200 OK", body, {}, Mode::Whole});
+    server.Serve("/empty", {"200 OK", {}, {}, Mode::Whole});
+    server.Serve("/error", {"500 Internal Server Error", body, {}, Mode::Whole});
+    server.Serve("/cut", {"200 OK", body, {}, Mode::Truncated});
+    server.Serve("/large", {"200 OK", QByteArray(5000, 'x'), {}, Mode::Whole});
+    server.Serve("/large-unsized", {"200 OK", QByteArray(5000, 'x'), {}, Mode::Unsized});
+    server.Serve("/silent", {"200 OK", body, {}, Mode::Silent});
+    server.Serve("/to-http",
+                 {"302 Found", {}, "Location: " + server.Location().toUtf8() + "whole\r\n", Mode::Whole});
+    server.Serve("/to-file", {"302 Found", {}, "Location: file:///etc/hostname\r\n", Mode::Whole});
+
+    // Plain http only for this server, and small limits.
+    EXPECT_FALSE(URLDownloadToFile(server.Location() + QStringLiteral("whole"), QStringLiteral("target")));
+    DownloadLimits limits;
+    limits.protocols = QStringLiteral("http,https,file");
+    limits.stallSeconds = 1;
+    limits.maxBytes = 4500;
+    SetDownloadLimits(limits);
+
+    const Case cases[] = {{"whole", true},    {"empty", true},          {"error", false},  {"cut", false},
+                          {"large", false},   {"large-unsized", false}, {"silent", false}, {"to-http", false},
+                          {"to-file", false}, {"missing", false}};
+    for (const Case& c : cases) {
+        folder.Write(QStringLiteral("target"), "earlier");
+        const bool fetched =
+            URLDownloadToFile(server.Location() + QString::fromUtf8(c.path), QStringLiteral("target"));
+        EXPECT_EQ(fetched, c.fetched) << c.path;
+        EXPECT_EQ(folder.Read(QStringLiteral("target")),
+                  c.fetched ? (c.path == std::string("whole") ? body : "") : QByteArray("earlier"))
+            << c.path;
+        EXPECT_EQ(QDir().entryList(QDir::Files), QStringList(QStringLiteral("target"))) << c.path;
+    }
+    folder.Write(QStringLiteral("source"), "local");
+    EXPECT_TRUE(URLDownloadToFile(QUrl::fromLocalFile(folder.Path() + QStringLiteral("/source")).toString(),
+                                  QStringLiteral("target")));
+    EXPECT_EQ(folder.Read(QStringLiteral("target")), "local");
+    EXPECT_FALSE(URLDownloadToFile(QStringLiteral("file:///no/such/file"), QStringLiteral("target")));
+    SetDownloadLimits({});
+}
+
+} // namespace

@@ -1,0 +1,323 @@
+#include "help/HelpWindow.h"
+#include "platform/Application.h"
+#include "platform/Autostart.h"
+#include "platform/Download.h"
+#include "platform/Shell.h"
+#include "platform/VelmoraError.h"
+#include "tests/help/LoopbackServer.h"
+#include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/WorkingFolder.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QStringList>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList Log;
+
+void RecordExit()
+{
+    Log.append(QStringLiteral("exit"));
+    Application::Terminate();
+}
+
+// Web pages reach the desktop's opener as https addresses; the test takes them instead.
+class OpenedPages : public QObject {
+    Q_OBJECT
+public:
+    OpenedPages() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open"); }
+    ~OpenedPages() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    Q_INVOKABLE void Open(const QUrl& url) { Log.append(url.toString()); }
+};
+
+// The help window alone in a fresh working folder, with an update location, an autostart folder
+// and a program of its own; ending the program and starting one are only logged.
+class HelpWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Log.clear();
+        Application::ResetTerminated();
+        ExitProgramHandler = RecordExit;
+        SetStartProgramHandler([](const QString& path) {
+            Log.append(QStringLiteral("start ") + path);
+            return true;
+        });
+        Application::SetExeName(folder.Path() + QStringLiteral("/old velmora"));
+        folder.Write(QStringLiteral("old velmora"), "old program");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        qputenv("VELMORA_UPDATE_LOCATION", QUrl::fromLocalFile(site.path() + QLatin1Char('/')).toEncoded());
+        help.show();
+    }
+
+    void TearDown() override
+    {
+        ExitProgramHandler = nullptr;
+        SetStartProgramHandler({});
+        SetDownloadLimits({});
+        Application::SetExeName({});
+        qunsetenv("VELMORA_UPDATE_LOCATION");
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // Puts a file on the update location.
+    void Offer(const QString& name, const QByteArray& content) const
+    {
+        QFile file(QDir(site.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    void OfferEverything(const QByteArray& versionText) const
+    {
+        Offer(QStringLiteral("VersionName.txt"), versionText);
+        Offer(QStringLiteral("Velmora.exec"), "new program");
+        Offer(QStringLiteral("borlndmm.dll"), "memory manager");
+        Offer(QStringLiteral("Quillon.so"), "memory library");
+        Offer(QStringLiteral("Brevant.so"), "task library");
+        Offer(QStringLiteral("Sorrelin.so"), "temperature library");
+    }
+
+    QString Entry() const { return config.path() + QStringLiteral("/autostart/Velmora 1.0.desktop"); }
+
+    void ExpectUpdateControlsBack() const
+    {
+        EXPECT_TRUE(help.UpdateButton->isEnabled());
+        EXPECT_EQ(help.UpdateButton->text(), QStringLiteral("Update Velmora"));
+        EXPECT_TRUE(help.UpdateAppBox->isVisible());
+        EXPECT_TRUE(help.UpdateMemBox->isVisible());
+    }
+
+    WorkingFolder folder;
+    QTemporaryDir site;
+    QTemporaryDir config;
+    MessageBoxRecorder boxes;
+    TVelmoraHelp help;
+};
+
+TEST_F(HelpWindowTest, TheWindowShowsItsCommandsAsAtStart)
+{
+    EXPECT_EQ(help.windowTitle(), QStringLiteral("Velmora Help"));
+    EXPECT_EQ(help.ProductWebButton->text(),
+              QStringLiteral("Velmora online") + QString(19, QLatin1Char(' ')));
+    EXPECT_EQ(help.RegistryButton->text(), QStringLiteral("Run Velmora on windows startup: Disabled"));
+    for (QCheckBox* box : {help.UpdateMemBox, help.UpdateTaskBox, help.UpdateTempBox, help.UpdateAppBox})
+        EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(help.UpdateAppBox->text(),
+              QStringLiteral("Download Executable even if it is the same version"));
+
+    const OpenedPages pages;
+    help.CompanyWebButton->click();
+    help.ProductWebButton->click();
+    EXPECT_EQ(Log, QStringList({QStringLiteral("https://www.tembrel.com/"),
+                                QStringLiteral("https://www.tembrel.com/velmora/")}));
+}
+
+TEST_F(HelpWindowTest, RunAtStartUpFollowsTheAutostartEntry)
+{
+    const QString caption = QStringLiteral("Run Velmora on windows startup: ");
+    help.RegistryButton->click();
+    EXPECT_EQ(help.RegistryButton->text(), caption + QStringLiteral("Enabled"));
+    QFile entry(Entry());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QByteArray text = entry.readAll();
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\n"));
+    EXPECT_TRUE(text.contains("\nExec=\"" + QFile::encodeName(folder.Path()) + "/old velmora\"\n"));
+    entry.close();
+
+    help.RegistryButton->click();
+    EXPECT_EQ(help.RegistryButton->text(), caption + QStringLiteral("Disabled"));
+    EXPECT_FALSE(QFile::exists(Entry()));
+
+    // Changes made outside show on the next showing.
+    WriteAutostartEntry(QStringLiteral("Velmora 1.0"), QStringLiteral("/elsewhere"));
+    help.hide();
+    help.show();
+    EXPECT_EQ(help.RegistryButton->text(), caption + QStringLiteral("Enabled"));
+    QFile::remove(Entry());
+    help.hide();
+    help.show();
+    EXPECT_EQ(help.RegistryButton->text(), caption + QStringLiteral("Disabled"));
+
+    // A file where the folder should be.
+    QDir(config.path()).rmdir(QStringLiteral("autostart"));
+    QFile blocker(config.path() + QStringLiteral("/autostart"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    help.RegistryButton->click();
+    EXPECT_EQ(help.RegistryButton->text(), caption + QStringLiteral("Error"));
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST(AutostartExecArgument, QuotesWhatTheEntryFormatReserves)
+{
+    EXPECT_EQ(AutostartExecArgument(QStringLiteral("/a b/$x\"`%\\y")),
+              QStringLiteral("\"/a b/\\$x\\\"\\`%%\\\\y\""));
+}
+
+TEST_F(HelpWindowTest, RestartEndsTheProgramThenStartsItAgainUnlessTheSaveFails)
+{
+    help.RestartButton->click();
+    EXPECT_EQ(Log, QStringList({QStringLiteral("exit"), QStringLiteral("start ") + Application::ExeName()}));
+
+    Log.clear();
+    Application::ResetTerminated();
+    ExitProgramHandler = [] {
+        throw EVelmoraError(QStringLiteral("Unable to write to Database/Options.ini"));
+    };
+    help.RestartButton->click();
+    EXPECT_TRUE(Log.isEmpty());
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Velmora"));
+}
+
+TEST_F(HelpWindowTest, WithoutAVersionTextNothingIsUpdated)
+{
+    folder.Write(QStringLiteral("Version.new"), "left from before");
+    help.UpdateButton->click();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Not updated"));
+    EXPECT_EQ(boxes.Calls()[0].text, QStringLiteral("Could not connect to Tembrel` site."));
+    EXPECT_EQ(boxes.Calls()[0].icon, TMsgIcon::Warning);
+    EXPECT_EQ(boxes.Calls()[0].owner, &help);
+    EXPECT_TRUE(Log.isEmpty());
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Version.new")));
+    EXPECT_TRUE(folder.Exists(QStringLiteral("Database")));
+    ExpectUpdateControlsBack();
+}
+
+// The version text becomes part of a file name.
+class BadVersionTest : public HelpWindowTest, public testing::WithParamInterface<QByteArray> {};
+
+TEST_P(BadVersionTest, StopsTheUpdateAndChangesNothing)
+{
+    OfferEverything(GetParam() + "\n");
+    help.UpdateButton->click();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Not updated"));
+    EXPECT_TRUE(Log.isEmpty());
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList(
+                  {QStringLiteral("Database"), QStringLiteral("Libraries"), QStringLiteral("old velmora")}));
+    EXPECT_TRUE(QDir(QStringLiteral("Libraries")).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(UnsafeNames, BadVersionTest,
+                         testing::Values(QByteArray("../../bin/x"), QByteArray("1.1/x"), QByteArray("1\\1"),
+                                         QByteArray("."), QByteArray(".."), QByteArray(65, '1'),
+                                         QByteArray("1.1\x1b"),
+                                         QByteArray("1\0"
+                                                    "1",
+                                                    3)));
+
+struct OfferedVersion {
+    QByteArray versionText;
+    bool sameVersionBox;
+    QString program; // the executable expected, empty for none
+};
+
+class OfferedVersionTest : public HelpWindowTest, public testing::WithParamInterface<OfferedVersion> {};
+
+TEST_P(OfferedVersionTest, FetchesTheExecutableWhenItDiffersOrIsAskedFor)
+{
+    OfferEverything(GetParam().versionText + "\r\nsecond line\r\n");
+    help.UpdateAppBox->setChecked(GetParam().sameVersionBox);
+    help.UpdateButton->click();
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Version.new")));
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), "memory library");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "task library");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Sorrelin.so.new")), "temperature library");
+    EXPECT_EQ(folder.Read(QStringLiteral("borlndmm.dll")), "memory manager");
+    ExpectUpdateControlsBack();
+
+    const QString program = GetParam().program;
+    if (program.isEmpty()) {
+        EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
+        EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
+        EXPECT_EQ(QDir().entryList({QStringLiteral("Velmora*")}), QStringList());
+        return;
+    }
+    const QString path = folder.Path() + QLatin1Char('/') + program;
+    EXPECT_EQ(Log, QStringList({QStringLiteral("exit"), QStringLiteral("start ") + path}));
+    EXPECT_EQ(folder.Read(program), "new program");
+    EXPECT_TRUE(QFileInfo(path).isExecutable());
+    EXPECT_EQ(folder.Read(QStringLiteral("Version Downloaded.txt")),
+              QFile::encodeName(Application::ExeName()) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, OfferedVersionTest,
+                         testing::Values(OfferedVersion{"1.0", true, QStringLiteral("Velmora  1.0")},
+                                         OfferedVersion{"1.0", false, {}},
+                                         OfferedVersion{"1.1", false, QStringLiteral("Velmora 1.1")},
+                                         OfferedVersion{"", false, QStringLiteral("Velmora ")},
+                                         OfferedVersion{"1.0 ", false, QStringLiteral("Velmora 1.0 ")}));
+
+TEST_F(HelpWindowTest, UntickedLibrariesAndAPresentMemoryManagerAreLeftAlone)
+{
+    OfferEverything("1.0");
+    folder.Write(QStringLiteral("borlndmm.dll"), "ours");
+    folder.Write(QStringLiteral("Libraries/Brevant.so.new"), "staged before");
+    folder.Write(QStringLiteral("Libraries/Sorrelin.so"), "loaded library");
+    help.UpdateAppBox->setChecked(false);
+    help.UpdateTaskBox->setChecked(false);
+    help.UpdateTempBox->setChecked(false);
+    help.UpdateButton->click();
+    EXPECT_EQ(folder.Read(QStringLiteral("borlndmm.dll")), "ours");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "staged before");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), "memory library");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Sorrelin.so")), "loaded library");
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Libraries/Sorrelin.so.new")));
+    EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
+}
+
+TEST_F(HelpWindowTest, AnUpdateUnderTheRunningProgramsOwnNameDoesNotDeleteItNextTime)
+{
+    OfferEverything("1.1");
+    Application::SetExeName(folder.Path() + QStringLiteral("/Velmora 1.1"));
+    folder.Write(QStringLiteral("Velmora 1.1"), "running program");
+    help.UpdateButton->click();
+    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), "new program");
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
+    EXPECT_EQ(Log, QStringList({QStringLiteral("exit"), QStringLiteral("start ") + Application::ExeName()}));
+}
+
+TEST_F(HelpWindowTest, InterruptedDownloadsStageNothingAndStartNothing)
+{
+    LoopbackServer server;
+    const LoopbackServer::Answer whole{"200 OK", "1.1\n", {}, LoopbackServer::Mode::Whole};
+    const auto truncated = [](const QByteArray& body) {
+        return LoopbackServer::Answer{"200 OK", body, {}, LoopbackServer::Mode::Truncated};
+    };
+    server.Serve("/VersionName.txt", whole);
+    server.Serve("/Velmora.exec", truncated("the new program, cut off half way"));
+    server.Serve("/Quillon.so", truncated("a new memory library, cut off half way"));
+    server.Serve("/Brevant.so", {"200 OK", "task library", {}, LoopbackServer::Mode::Whole});
+    qputenv("VELMORA_UPDATE_LOCATION", server.Location().toUtf8());
+    DownloadLimits limits;
+    limits.protocols = QStringLiteral("http");
+    SetDownloadLimits(limits);
+    folder.Write(QStringLiteral("Libraries/Quillon.so.new"), "staged before");
+
+    help.UpdateButton->click();
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), "staged before");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "task library");
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Libraries/Sorrelin.so.new")));
+    EXPECT_FALSE(folder.Exists(QStringLiteral("borlndmm.dll")));
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Velmora 1.1")));
+    // Nothing was replaced, so the next start must not delete the running program.
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
+    EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
+    EXPECT_EQ(QDir(QStringLiteral("Libraries")).entryList(QDir::Files),
+              QStringList({QStringLiteral("Brevant.so.new"), QStringLiteral("Quillon.so.new")}));
+}
+
+} // namespace
+
+#include "HelpWindowTest.moc"
