@@ -45,7 +45,7 @@ bool SameScript(const TScript& a, const TScript& b)
 
 // Runs a script for a check. A rule's error ends only this script: the check goes on with the
 // next step and the other tasks, and the error is kept for the tick to show.
-bool RunCheckedScript(TTask& task, bool global, const QString& owner)
+bool RunCheckedScript(TTask& task, bool global, QString owner)
 {
     try {
         RunTaskScript(task);
@@ -137,8 +137,10 @@ void TVelmoraTask::taskInstance()
         if (Excluded(Tasks[i].Name))
             continue;
         AssignStatusString(Tasks[i].Status, Tasks[i].Name, Tasks[i].Handle, NowRunningItems());
-        if (Tasks[i].Status == Inactive && !Tasks[i].Name.isEmpty())
-            performTaskChanges(Tasks[i].Name, 0, Tasks[i].Trust);
+        // A copy: the name must not change under the call that updates the task.
+        const QString name = Tasks[i].Name;
+        if (Tasks[i].Status == Inactive && !name.isEmpty())
+            performTaskChanges(name, 0, Tasks[i].Trust);
     }
     CheckCountdown = TaskCheckSpeed;
 }
@@ -197,7 +199,7 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
         if (changeTrust == -4)
             task.KillRequested = true;
     }
-    RunCheckedScript(task, false, task.Name);
+    RunCheckedScript(task, false, changeName);
     if (!EveryTask.Code.isEmpty()) {
         AssignTaskState(EveryTask, task);
         if (RunCheckedScript(EveryTask, true, QString()))

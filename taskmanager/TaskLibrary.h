@@ -52,5 +52,4 @@ void AssignStatusString(QString& target, const QString& name, TWindowHandle wnd,
 void AssignParentAppName(QString& target, TWindowHandle wnd);
 QString ParentAppNameText(TWindowHandle wnd);
 QString HandleToClassText(TWindowHandle wnd);
-QString HandleToNameText(TWindowHandle wnd);
 QString GetWindowStatusText(TWindowHandle wnd);
