@@ -187,8 +187,10 @@ void TVelmoraTask::TaskDescription(int sel)
     DescriptionName->setText(task.Name);
     DescriptionParrent->setText(QStringLiteral("Parrent Application: ") +
                                 (task.Parrent.isEmpty() ? QStringLiteral("None") : task.Parrent));
-    // Asked afresh, not the stored status.
-    const QString status = StatusString(task.Name, task.Handle, NowRunningItems());
+    // Asked afresh, not the stored status; without the task library (the window is still reached
+    // from the icon's menu) only the stored one is known.
+    const QString status =
+        getStatusString != nullptr ? StatusString(task.Name, task.Handle, NowRunningItems()) : task.Status;
     DescriptionStatus->setText(QStringLiteral("Current Status: ") + status);
     DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(Tasks[sel].Trust));
     CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
@@ -346,7 +348,8 @@ void TVelmoraTask::ActionTaskResumeClick(QObject*)
         task.Suspended = false;
         // A suspend not yet carried out must not stop the program after this resume.
         task.SuspendRequested = false;
-        HandleResume(task.Handle);
+        if (HandleResume != nullptr)
+            HandleResume(task.Handle);
     }
     TaskDescription(SelectedTask);
 }
