@@ -33,7 +33,7 @@ void EditorsFixture::TearDown()
     VelmoraTaskCode = nullptr;
 }
 
-void EditorsFixture::Choose(const Statement& statement)
+void Choose(const Statement& statement)
 {
     QTimer::singleShot(0, [statement] {
         TVelmoraTaskResult* dialog = VelmoraTaskResult;
@@ -52,14 +52,14 @@ void EditorsFixture::Choose(const Statement& statement)
     });
 }
 
-void EditorsFixture::Condition(int row, const Statement& statement)
+void Condition(int row, const Statement& statement)
 {
     VelmoraTaskCode->Conditions->setCurrentCell(row, 0);
     Choose(statement);
     VelmoraTaskCode->AddCondition->click();
 }
 
-void EditorsFixture::Action(int row, const Statement& statement)
+void Action(int row, const Statement& statement)
 {
     VelmoraTaskCode->Actions->setCurrentCell(row, 0);
     Choose(statement);

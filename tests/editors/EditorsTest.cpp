@@ -97,7 +97,7 @@ TEST_F(EditorsFixture, CodeEditorAddsChangesAndRefusesRelations)
     EXPECT_EQ(Row(editor->Conditions, 1), QStringList({"Integer", "Memory", "==", "400"}));
     EXPECT_EQ(editor->Conditions->rowCount(), 3);
     // The current row now shows the new relation: the same button changes it.
-    Condition(1, {MemoryItem, 3, CustomValue, "500"});
+    Condition(1, {MemoryItem, IsAbove, CustomValue, "500"});
     ASSERT_EQ(ConditionCount(code), 1);
     EXPECT_EQ(GetCondition(code, 0).Comparative, ">");
     Condition(2, {MemoryItem, 9, LastResultValue});
