@@ -1,9 +1,12 @@
 #include "taskmanager/TaskWindow.h"
 
 #include "platform/ErrorGuard.h"
+#include "platform/MessageBox.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResWindow.h"
+#include "taskmanager/TaskScript.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -61,6 +64,9 @@ TVelmoraTask::TVelmoraTask(QWidget* parent)
     : TForm(parent)
 {
     BuildForm();
+    GuardedConnect(MonitorButton, &QPushButton::clicked, this, [this] { MonitorButtonClick(MonitorButton); });
+    GuardedConnect(TaskScriptButton, &QPushButton::clicked, this,
+                   [this] { TaskScriptButtonClick(TaskScriptButton); });
     Guarded([this] { FormCreate(this); });
 }
 
@@ -137,4 +143,39 @@ void TVelmoraTask::TaskDescription(int sel)
     const bool suspended = Tasks[sel].Suspended;
     ActionTaskResume->setVisible(suspended && TaskAdvanced);
     ActionTaskSuspend->setVisible(!suspended && TaskAdvanced);
+}
+
+void TVelmoraTask::MonitorButtonClick(QObject*)
+{
+    if (SelectedTask < 0 || SelectedTask >= Tasks.size()) {
+        MessageBox(this, QStringLiteral("Nothing is selected.\n\rPlease select a task and try again.\n\r"),
+                   QStringLiteral("Velmora: Nothing Selected"), TMsgButtons::OK, TMsgIcon::Warning);
+        return;
+    }
+    // Kept by no one: it frees itself when it is hidden.
+    auto* monitor = new TVelmoraTaskResource;
+    monitor->SetHandle(Tasks[SelectedTask].Handle);
+    monitor->SetMetric(QStringLiteral("mb"));
+    monitor->SetCaption(QStringLiteral("Velmora Task Manager"));
+    monitor->SetDescription(QStringLiteral("Visual representation of task memory usage"));
+    monitor->GetNameFunc = HandleToNameText;
+    monitor->IsRunningFunc = TaskIsRunning;
+    monitor->GetClassFunc = HandleToClassText;
+    monitor->GetValue = TaskMemoryMB;
+    monitor->GetDescription = TaskWindowStatus;
+    monitor->StartGraphing();
+    monitor->SetRefreshRate(VelmoraTaskExpert->SpeedTaskBar->value() * 500);
+}
+
+void TVelmoraTask::TaskScriptButtonClick(QObject*)
+{
+    VelmoraTaskScript->SetNumber(SelectedTask >= 0 && SelectedTask < Tasks.size() ? SelectedTask : -1);
+    VelmoraTaskScript->InitNew();
+    // Already open: the list and caption follow the new working copy all the same.
+    if (VelmoraTaskScript->isVisible())
+        VelmoraTaskScript->FormShow(VelmoraTaskScript);
+    else
+        VelmoraTaskScript->show();
+    VelmoraTaskScript->raise();
+    VelmoraTaskScript->activateWindow();
 }

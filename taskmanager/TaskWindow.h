@@ -79,6 +79,9 @@ public:
     // and running its scripts.
     void performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust);
 
+    void MonitorButtonClick(QObject* Sender);
+    void TaskScriptButtonClick(QObject* Sender);
+
 private:
     void BuildForm();
 };

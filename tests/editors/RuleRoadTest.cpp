@@ -1,25 +1,43 @@
 #include "EditorsFixture.h"
 
+#include "platform/Timer.h"
 #include "taskmanager/TaskCode.h"
+#include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResWindow.h"
 #include "taskmanager/TaskScript.h"
+#include "taskmanager/TaskWindow.h"
 #include "tests/taskmanager/TaskFixture.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
 
 namespace {
 
-// A rule built with the editors, as a user builds it with the mouse, applied to script `number`.
-void BuildRule(int number, const Statement& condition, const Statement& action)
+// A rule built with the editors, as a user builds it with the mouse, applied to the selected task's
+// script or, with no selection, to the global script.
+void BuildRule(int selected, const Statement& condition, const Statement& action)
 {
-    VelmoraTaskScript->SetNumber(number);
-    VelmoraTaskScript->InitNew();
-    VelmoraTaskScript->show();
+    SelectedTask = selected;
+    VelmoraTask->TaskScriptButton->click();
     VelmoraTaskScript->AddCode->click();
     Condition(1, condition);
     Action(1, action);
     VelmoraTaskCode->ApplyButton->click();
     VelmoraTaskScript->ApplyTaskScript->click();
+}
+
+QList<TVelmoraTaskResource*> Monitors()
+{
+    QList<TVelmoraTaskResource*> monitors;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* monitor = qobject_cast<TVelmoraTaskResource*>(window);
+            monitor != nullptr && monitor->isVisible())
+            monitors.append(monitor);
+    return monitors;
 }
 
 } // namespace
@@ -65,4 +83,50 @@ TEST_F(TaskFixture, RulesBuiltInTheEditorsRunAndSurviveTheDatabase)
     EXPECT_EQ(CodeToText(Tasks[0].Code[0]), taskRule);
     ASSERT_EQ(EveryTask.Code.size(), 1);
     EXPECT_EQ(CodeToText(EveryTask.Code[0]), globalRule);
+}
+
+TEST_F(TaskFixture, CommandsOpenTheEditorAndMonitorsOfTheSelectedTask)
+{
+    OpenWindow(7, "notepad");
+    SetFacts(7, 70, 300 * 1048576ull, true);
+    StartManager();
+    Tick();
+    ASSERT_EQ(Tasks.size(), 1);
+    Tasks[0].Code.append(TCode{});
+
+    // "Scripting" on an open editor shows the new target's script at once.
+    SelectedTask = 0;
+    VelmoraTask->TaskScriptButton->click();
+    EXPECT_EQ(VelmoraTaskScript->windowTitle(), "Velmora Task Script: notepad");
+    EXPECT_EQ(VelmoraTaskScript->CodeList->count(), 2);
+    SelectedTask = 5;
+    VelmoraTask->TaskScriptButton->click();
+    EXPECT_EQ(VelmoraTaskScript->windowTitle(), "Velmora Task Script: Every task");
+    EXPECT_EQ(VelmoraTaskScript->CodeList->count(), 1);
+
+    VelmoraTask->MonitorButtonClick(VelmoraTask->MonitorButton);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].caption, "Velmora: Nothing Selected");
+    EXPECT_TRUE(Monitors().isEmpty());
+
+    // Two monitors of one task, each with the check interval as its refresh.
+    SelectedTask = 0;
+    VelmoraTaskExpert->SpeedTaskBar->setValue(2);
+    VelmoraTask->MonitorButtonClick(VelmoraTask->MonitorButton);
+    VelmoraTask->MonitorButtonClick(VelmoraTask->MonitorButton);
+    const QList<TVelmoraTaskResource*> monitors = Monitors();
+    ASSERT_EQ(monitors.size(), 2);
+    for (TVelmoraTaskResource* monitor : monitors) {
+        EXPECT_EQ(monitor->windowTitle(), "Velmora Task Manager: notepad");
+        EXPECT_EQ(monitor->NameLabel->text(), "notepad  (300 mb)");
+        EXPECT_EQ(monitor->SpeedTaskBar->value(), 1000);
+    }
+    SetFacts(7, 70, 310 * 1048576ull, true);
+    monitors[0]->GraphTimerTimer(monitors[0]->GraphTimer);
+    EXPECT_EQ(monitors[0]->NameLabel->text(), "notepad  (310 mb)");
+    EXPECT_EQ(monitors[1]->NameLabel->text(), "notepad  (300 mb)");
+    for (TVelmoraTaskResource* monitor : monitors)
+        monitor->CloseMonitor->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(Monitors().isEmpty());
 }
