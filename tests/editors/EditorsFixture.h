@@ -17,30 +17,14 @@ protected:
     MessageBoxRecorder boxes;
 };
 
-// The user's choices in one statement dialog: item indexes, -1 for no choice (the operation's preset
-// stays); `custom` is typed into the custom value's box when not null; without `ok` the dialog is
-// left with Esc.
-struct Statement {
-    Statement(int variable, int operation = -1, int value = -1, QString custom = {}, bool ok = true)
-        : variable(variable)
-        , operation(operation)
-        , value(value)
-        , custom(std::move(custom))
-        , ok(ok)
-    {
-    }
-    int variable;
-    int operation;
-    int value;
-    QString custom;
-    bool ok;
-};
-
-// The next statement dialog gets these choices, made once its own loop runs.
-void Choose(const Statement& statement);
-// Adds or changes the relation on `row` of the open code editor's conditions or actions.
-void Condition(int row, const Statement& statement);
-void Action(int row, const Statement& statement);
+// The next statement dialog gets these choices, made once its own loop runs: item indexes, -1 for
+// no choice (the operation's preset stays); `custom` is typed into the custom value's box when not
+// null; without `ok` the dialog is left with Esc.
+void Choose(int variable, int operation = -1, int value = -1, const QString& custom = {}, bool ok = true);
+// The same for the relation on `row` of the open code editor's conditions or actions.
+void Condition(int row, int variable, int operation = -1, int value = -1, const QString& custom = {},
+               bool ok = true);
+void Action(int row, int variable, int operation = -1, int value = -1, const QString& custom = {});
 
 // Items of the statement dialog's lists.
 enum VariableItem { RunningItem = 2, SetTrustItem = 5, NameString = 10, MemoryItem = 13 };

@@ -1,6 +1,5 @@
 #include "EditorsFixture.h"
 
-#include "platform/Timer.h"
 #include "taskmanager/TaskCode.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
@@ -19,13 +18,14 @@ namespace {
 
 // A rule built with the editors, as a user builds it with the mouse, applied to the selected task's
 // script or, with no selection, to the global script.
-void BuildRule(int selected, const Statement& condition, const Statement& action)
+void BuildRule(int selected, int conditionVariable, int operation, const QString& conditionValue,
+               int actionVariable, const QString& actionValue)
 {
     SelectedTask = selected;
     VelmoraTask->TaskScriptButton->click();
     VelmoraTaskScript->AddCode->click();
-    Condition(1, condition);
-    Action(1, action);
+    Condition(1, conditionVariable, operation, CustomValue, conditionValue);
+    Action(1, actionVariable, -1, CustomValue, actionValue);
     VelmoraTaskCode->ApplyButton->click();
     VelmoraTaskScript->ApplyTaskScript->click();
 }
@@ -54,8 +54,8 @@ TEST_F(TaskFixture, RulesBuiltInTheEditorsRunAndSurviveTheDatabase)
     Tick();
     ASSERT_EQ(Tasks.size(), 1);
 
-    BuildRule(0, {MemoryItem, IsAbove, CustomValue, "400"}, {RunningItem, -1, CustomValue, "False"});
-    BuildRule(-1, {NameString, IsEqual, CustomValue, "notepad"}, {SetTrustItem, -1, CustomValue, "3"});
+    BuildRule(0, MemoryItem, IsAbove, "400", RunningItem, "False");
+    BuildRule(-1, NameString, IsEqual, "notepad", SetTrustItem, "3");
     const QString taskRule = QStringLiteral("When (Memory > \"400\") do { Running = \"False\"; }");
     const QString globalRule = QStringLiteral("When (Name == \"notepad\") do { SetTrust = \"3\"; }");
     ASSERT_EQ(Tasks[0].Code.size(), 1);
@@ -121,12 +121,6 @@ TEST_F(TaskFixture, CommandsOpenTheEditorAndMonitorsOfTheSelectedTask)
         EXPECT_EQ(monitor->NameLabel->text(), "notepad  (300 mb)");
         EXPECT_EQ(monitor->SpeedTaskBar->value(), 1000);
     }
-    SetFacts(7, 70, 310 * 1048576ull, true);
-    monitors[0]->GraphTimerTimer(monitors[0]->GraphTimer);
-    EXPECT_EQ(monitors[0]->NameLabel->text(), "notepad  (310 mb)");
-    EXPECT_EQ(monitors[1]->NameLabel->text(), "notepad  (300 mb)");
     for (TVelmoraTaskResource* monitor : monitors)
-        monitor->CloseMonitor->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(Monitors().isEmpty());
+        delete monitor;
 }
