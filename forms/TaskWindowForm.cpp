@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTableWidget>
@@ -38,7 +39,10 @@ void TVelmoraTask::BuildForm()
     TaskList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     TaskList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TaskList->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    TaskList->setSelectionBehavior(QAbstractItemView::SelectRows);
     TaskList->setShowGrid(true);
+    // The header row selects nothing and opens no menu.
+    TaskList->horizontalHeader()->setSectionsClickable(false);
 
     DescriptionName = Label(this, "DescriptionName", QStringLiteral("No Task Selected"));
     QFont title = DescriptionName->font();
@@ -75,6 +79,37 @@ void TVelmoraTask::BuildForm()
     NowRunning->setObjectName(QStringLiteral("NowRunning"));
     NowRunning->setSortingEnabled(false);
     NowRunning->setVisible(false);
+
+    TaskMenu = new QMenu(this);
+    TaskMenu->setObjectName(QStringLiteral("TaskMenu"));
+    const auto item = [](QMenu* menu, const char* name, const char* caption) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    const auto subMenu = [](QMenu* menu, const char* name, const char* caption) {
+        QMenu* sub = menu->addMenu(QString::fromLatin1(caption));
+        sub->setObjectName(QString::fromLatin1(name));
+        return sub;
+    };
+    CancelMenu = item(TaskMenu, "CancelMenu", "Nothing");
+    TrustMenu = subMenu(TaskMenu, "TrustMenu", "Change Trust");
+    Trust0Menu = item(TrustMenu, "Trust0Menu", "Unknown Trust");
+    TrustPosMenu = subMenu(TrustMenu, "TrustPosMenu", "Positive Trusts");
+    Trust1Menu = item(TrustPosMenu, "Trust1Menu", "1: Briefly Run Before");
+    Trust2Menu = item(TrustPosMenu, "Trust2Menu", "2: Run Before");
+    Trust3Menu = item(TrustPosMenu, "Trust3Menu", "3: Safe");
+    Trust4Menu = item(TrustPosMenu, "Trust4Menu", "4: Trusted");
+    TrustNegMenu = subMenu(TrustMenu, "TrustNegMenu", "Negative Trusts");
+    Trust_1Menu = item(TrustNegMenu, "Trust_1Menu", "-1: Suspicious");
+    Trust_2Menu = item(TrustNegMenu, "Trust_2Menu", "-2: Distrusted");
+    Trust_3Menu = item(TrustNegMenu, "Trust_3Menu", "-3: Potentially Dangerous");
+    Trust_4Menu = item(TrustNegMenu, "Trust_4Menu", "-4: Dangerous");
+    ResumeMenu = item(TaskMenu, "ResumeMenu", "Resume Task");
+    ResumeMenu->setEnabled(false);
+    SuspendMenu = item(TaskMenu, "SuspendMenu", "Suspend Task");
+    KillMenu = item(TaskMenu, "KillMenu", "Kill Task");
+    RemoveMenu = item(TaskMenu, "RemoveMenu", "Remove Task");
 
     auto* commands = new QHBoxLayout;
     commands->addWidget(EnableTaskManager, 1);

@@ -74,10 +74,11 @@ TEST_F(TaskFixture, RulesBuiltInTheEditorsRunAndSurviveTheDatabase)
     EXPECT_TRUE(killed);
     EXPECT_EQ(Tasks[0].Trust, 3);
 
-    ASSERT_TRUE(SaveTaskDatabase("Database/TaskDatabase.xml", Tasks, EveryTask));
-    Tasks.clear();
-    ClearTask(EveryTask);
-    ASSERT_TRUE(LoadTaskDatabase("Database/TaskDatabase.xml", Tasks, EveryTask));
+    // Saved, then loaded into a task manager as fresh as after a restart.
+    ASSERT_TRUE(VelmoraTask->DataTaskSave(TaskDatabaseFile));
+    VelmoraTask->FormCreate(VelmoraTask);
+    ASSERT_TRUE(Tasks.isEmpty());
+    ASSERT_TRUE(VelmoraTask->DataTaskLoad(TaskDatabaseFile));
     ASSERT_EQ(Tasks.size(), 1);
     ASSERT_EQ(Tasks[0].Code.size(), 1);
     EXPECT_EQ(CodeToText(Tasks[0].Code[0]), taskRule);
