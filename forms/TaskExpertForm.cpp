@@ -145,5 +145,7 @@ void TVelmoraTaskExpert::BuildForm()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ExpertOptionsTab);
     layout->addWidget(HideExpertOptions);
-    setFixedSize(420, 460);
+    for (QWidget* page : {DataUpdate, AutoStop, AutoStart, LoadOptions})
+        static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
+    setFixedSize(560, 480);
 }

@@ -41,6 +41,9 @@ void TVelmoraTask::BuildForm()
     TaskList->setSelectionMode(QAbstractItemView::ContiguousSelection);
     TaskList->setSelectionBehavior(QAbstractItemView::SelectRows);
     TaskList->setShowGrid(true);
+    TaskList->setWordWrap(false);
+    TaskList->horizontalHeader()->setDefaultSectionSize(130);
+    TaskList->horizontalHeader()->setStretchLastSection(true);
     // The header row selects nothing and opens no menu.
     TaskList->horizontalHeader()->setSectionsClickable(false);
 
@@ -125,6 +128,9 @@ void TVelmoraTask::BuildForm()
     panel->addWidget(CustomTrustLabel, 4, 0, 1, 2);
     panel->addWidget(CustomTrustBar, 4, 2);
     panel->addWidget(CustomTrustButton, 4, 3);
+    // The trust texts are long: the label takes the room, the bar a fixed width.
+    panel->setColumnStretch(0, 1);
+    CustomTrustBar->setFixedWidth(160);
     auto* actions = new QHBoxLayout;
     actions->addWidget(MonitorButton);
     actions->addWidget(TaskScriptButton);
