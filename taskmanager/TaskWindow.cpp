@@ -195,11 +195,10 @@ void TVelmoraTask::TaskDescription(int sel)
     // Asked afresh, not the stored status.
     const QString status = StatusString(task.Name, task.Handle, NowRunningItems());
     DescriptionStatus->setText(QStringLiteral("Current Status: ") + status);
-    DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(Tasks[sel].Trust));
+    DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(task.Trust));
     CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
-    const bool suspended = Tasks[sel].Suspended;
-    ActionTaskResume->setVisible(suspended && TaskAdvanced);
-    ActionTaskSuspend->setVisible(!suspended && TaskAdvanced);
+    ActionTaskResume->setVisible(task.Suspended && TaskAdvanced);
+    ActionTaskSuspend->setVisible(!task.Suspended && TaskAdvanced);
 }
 
 void TVelmoraTask::MonitorButtonClick(QObject*)
