@@ -8,13 +8,20 @@
 #include "taskmanager/TaskWindow.h"
 #include "tests/taskmanager/TaskFixture.h"
 
+#include "platform/Image.h"
+#include "platform/Timer.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
+#include <cmath>
 
 namespace {
+
+const QColor Blue(0, 0, 255);
 
 // A rule built with the editors, as a user builds it with the mouse, applied to the selected task's
 // script or, with no selection, to the global script.
@@ -89,7 +96,7 @@ TEST_F(TaskFixture, RulesBuiltInTheEditorsRunAndSurviveTheDatabase)
 TEST_F(TaskFixture, CommandsOpenTheEditorAndMonitorsOfTheSelectedTask)
 {
     OpenWindow(7, "notepad");
-    SetFacts(7, 70, 300 * 1048576ull, true);
+    SetFacts(7, 70, 10 * 1048576ull, true);
     StartManager();
     Tick();
     ASSERT_EQ(Tasks.size(), 1);
@@ -115,13 +122,55 @@ TEST_F(TaskFixture, CommandsOpenTheEditorAndMonitorsOfTheSelectedTask)
     VelmoraTaskExpert->SpeedTaskBar->setValue(2);
     VelmoraTask->MonitorButtonClick(VelmoraTask->MonitorButton);
     VelmoraTask->MonitorButtonClick(VelmoraTask->MonitorButton);
-    const QList<TVelmoraTaskResource*> monitors = Monitors();
-    ASSERT_EQ(monitors.size(), 2);
-    for (TVelmoraTaskResource* monitor : monitors) {
-        EXPECT_EQ(monitor->windowTitle(), "Velmora Task Manager: notepad");
-        EXPECT_EQ(monitor->NameLabel->text(), "notepad  (300 mb)");
-        EXPECT_EQ(monitor->SpeedTaskBar->value(), 1000);
-    }
-    for (TVelmoraTaskResource* monitor : monitors)
-        delete monitor;
+    const QList<QPointer<TVelmoraTaskResource>> monitors = {Monitors().value(0), Monitors().value(1)};
+    ASSERT_FALSE(monitors[1].isNull());
+    TVelmoraTaskResource* first = monitors[0];
+    EXPECT_EQ(first->windowTitle(), "Velmora Task Manager: notepad");
+    EXPECT_EQ(first->NameLabel->text(), "notepad  (10 mb)");
+    EXPECT_EQ(first->GraphTimer->Interval(), 1000);
+
+    // 60 zeros and 10: the plot runs from 0 to 16, every sample's point on the line, unsmoothed.
+    EXPECT_EQ(first->maxActivity, 16);
+    const QImage picture = first->Graph->Picture();
+    const int width = first->Graph->width();
+    ASSERT_EQ(picture.size(), QSize(width, 441));
+    for (int i = 0; i < 60; ++i)
+        EXPECT_EQ(picture.pixelColor(static_cast<int>(std::nearbyint(width * (i / 60.0))), 415), Blue) << i;
+    EXPECT_EQ(picture.pixelColor(width / 2, 414), Qt::white);
+    for (int row = 0; row < picture.height(); ++row)
+        for (int column = 0; column < width; ++column) {
+            const QColor pixel = picture.pixelColor(column, row);
+            ASSERT_TRUE(pixel == Blue || pixel == Qt::white || pixel == Qt::black) << column << "," << row;
+        }
+
+    // From the 61st sample on the start's samples no longer count: 5s only plot from 0 to 5 + 6.
+    SetFacts(7, 70, 5 * 1048576ull, true);
+    for (int i = 0; i < 61; ++i)
+        first->GraphTimerTimer(first->GraphTimer);
+    EXPECT_EQ(first->maxActivity, 11);
+    // A closed window keeps its last known name.
+    CloseWindow(7);
+    first->GraphTimerTimer(first->GraphTimer);
+    EXPECT_EQ(first->NameLabel->text(), "notepad  (0 mb)");
+    EXPECT_EQ(first->DescLabel->text(), "Inactive");
+
+    // Each monitor has its own refresh bar and More/Less.
+    first->SetRefreshRate(0);
+    EXPECT_EQ(first->SpeedTaskLabel->text(), "Refresh: Every 500 ms");
+    monitors[1]->SetRefreshRate(5000);
+    EXPECT_EQ(monitors[1]->GraphTimer->Interval(), 3500);
+    first->AdvancedMonitor->click();
+    EXPECT_TRUE(first->SpeedTaskBar->isVisible());
+    EXPECT_EQ(monitors[1]->AdvancedMonitor->text(), "More");
+    monitors[1]->AdvancedMonitor->click();
+    EXPECT_EQ(monitors[1]->AdvancedMonitor->text(), "Less");
+    EXPECT_TRUE(monitors[1]->SpeedTaskBar->isVisible());
+
+    // Closed by its button or its close box, each frees itself.
+    first->CloseMonitor->click();
+    EXPECT_FALSE(first->GraphTimer->Enabled());
+    monitors[1]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(monitors[0].isNull());
+    EXPECT_TRUE(monitors[1].isNull());
 }
