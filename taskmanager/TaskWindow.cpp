@@ -1,9 +1,12 @@
 #include "taskmanager/TaskWindow.h"
 
 #include "platform/ErrorGuard.h"
+#include "platform/MessageBox.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResWindow.h"
+#include "taskmanager/TaskScript.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -94,6 +97,8 @@ void TVelmoraTask::ConnectHandlers()
     click(ActionTaskResume, &TVelmoraTask::ActionTaskResumeClick);
     click(ActionTaskSuspend, &TVelmoraTask::ActionTaskSuspendClick);
     click(ActionTaskKill, &TVelmoraTask::ActionTaskKillClick);
+    click(MonitorButton, &TVelmoraTask::MonitorButtonClick);
+    click(TaskScriptButton, &TVelmoraTask::TaskScriptButtonClick);
     const auto menu = [this](QAction* action, void (TVelmoraTask::*handler)(QObject*)) {
         GuardedConnect(action, &QAction::triggered, this,
                        [this, action, handler] { (this->*handler)(action); });
@@ -196,6 +201,41 @@ void TVelmoraTask::TaskDescription(int sel)
     CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
     ActionTaskResume->setVisible(task.Suspended && TaskAdvanced);
     ActionTaskSuspend->setVisible(!task.Suspended && TaskAdvanced);
+}
+
+void TVelmoraTask::MonitorButtonClick(QObject*)
+{
+    if (!TaskSelected()) {
+        MessageBox(this, QStringLiteral("Nothing is selected.\n\rPlease select a task and try again.\n\r"),
+                   QStringLiteral("Velmora: Nothing Selected"), TMsgButtons::OK, TMsgIcon::Warning);
+        return;
+    }
+    // Kept by no one: it frees itself when it is hidden.
+    auto* monitor = new TVelmoraTaskResource;
+    monitor->SetHandle(Tasks[SelectedTask].Handle);
+    monitor->SetMetric(QStringLiteral("mb"));
+    monitor->SetCaption(QStringLiteral("Velmora Task Manager"));
+    monitor->SetDescription(QStringLiteral("Visual representation of task memory usage"));
+    monitor->GetNameFunc = HandleToNameText;
+    monitor->IsRunningFunc = TaskIsRunning;
+    monitor->GetClassFunc = HandleToClassText;
+    monitor->GetValue = TaskMemoryMB;
+    monitor->GetDescription = TaskWindowStatus;
+    monitor->StartGraphing();
+    monitor->SetRefreshRate(VelmoraTaskExpert->SpeedTaskBar->value() * 500);
+}
+
+void TVelmoraTask::TaskScriptButtonClick(QObject*)
+{
+    VelmoraTaskScript->SetNumber(TaskSelected() ? SelectedTask : -1);
+    VelmoraTaskScript->InitNew();
+    // Already open: the list and caption follow the new working copy all the same.
+    if (VelmoraTaskScript->isVisible())
+        VelmoraTaskScript->FormShow(VelmoraTaskScript);
+    else
+        VelmoraTaskScript->show();
+    VelmoraTaskScript->raise();
+    VelmoraTaskScript->activateWindow();
 }
 
 int TVelmoraTask::TaskOfRow(int row) const
