@@ -122,6 +122,12 @@ QString HandleToClassText(TWindowHandle wnd)
         [wnd](char16_t* buffer, int32_t capacity) { return HandleToClass(wnd, buffer, capacity); });
 }
 
+QString HandleToNameText(TWindowHandle wnd)
+{
+    return LibraryText(
+        [wnd](char16_t* buffer, int32_t capacity) { return HandleToName(wnd, buffer, capacity); });
+}
+
 QString GetWindowStatusText(TWindowHandle wnd)
 {
     return LibraryText(

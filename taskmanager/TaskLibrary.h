@@ -52,4 +52,6 @@ void AssignStatusString(QString& target, const QString& name, TWindowHandle wnd,
 void AssignParentAppName(QString& target, TWindowHandle wnd);
 QString ParentAppNameText(TWindowHandle wnd);
 QString HandleToClassText(TWindowHandle wnd);
+// The window's title; a memory monitor's name of its window.
+QString HandleToNameText(TWindowHandle wnd);
 QString GetWindowStatusText(TWindowHandle wnd);
