@@ -49,7 +49,7 @@ TEST(ConsumeBudgetTest, CgroupLimitAndCapBoundTheRun)
     input.cgroup = {kGiB, 2 * kGiB};
     EXPECT_EQ(ConsumeBudget(input), 0);
     // Counts the parser held at the top of the range take nothing rather than wrap round.
-    input.cgroup = {kGiB, std::numeric_limits<int64_t>::max()};
+    input.cgroup = {kMiB, std::numeric_limits<int64_t>::max()};
     EXPECT_EQ(ConsumeBudget(input), 0);
     input.cgroup = {};
     input.freePhysical = std::numeric_limits<int64_t>::min();
