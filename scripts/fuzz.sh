@@ -2,7 +2,7 @@
 # Fuzzes one target by hand with libFuzzer for some minutes (10 unless told), starting from its
 # committed seeds. New inputs that reach new code collect in build-fuzz/<target>/corpus (copy the
 # few worth keeping into tests/fuzz/corpus/<target>/); an input that breaks the target is saved in
-# build-fuzz/<target>/ as crash-* or leak-*. Needs clang (Debian package clang), installed if missing.
+# build-fuzz/<target>/ as crash-* or leak-*. Builds with clang (Debian package clang).
 #   scripts/fuzz.sh TaskDatabaseFuzz|RuleEngineFuzz|MemoryParsersFuzz [minutes]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,12 +11,6 @@ minutes=${2:-10}
 seeds="$top/tests/fuzz/corpus/$target"
 [ -d "$seeds" ] || { echo "fuzz: no target $target (no $seeds)" >&2; exit 2; }
 "$top/scripts/setup.sh"
-if ! command -v clang++ >/dev/null; then
-    echo "fuzz: installing clang"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang >/dev/null
-fi
 cmake -S "$top" -B "$top/build-fuzz" -G Ninja -DVELMORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
 cmake --build "$top/build-fuzz" --target "$target"
