@@ -1,6 +1,7 @@
 #include "platform/Gauge.h"
 
 #include <QImage>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
