@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -102,5 +103,11 @@ void TVelmoraMain::BuildForm()
     // Armed by the program start once every window exists.
     FirstRunTimer = new TTimer(this, 1, false);
 
-    setFixedSize(420, 160);
+    // Small and fixed, but wide enough for the longest caption the ticks write: seven-digit
+    // megabyte figures (up to 9.5 TB) with the longest schedule.
+    MemoryButton->setText(QStringLiteral("Memory: 9999999 mB / 9999999 mB used(Optimized every 360 min)"));
+    const QMargins margins = layout->contentsMargins();
+    const int width = MemoryButton->sizeHint().width() + margins.left() + margins.right();
+    MemoryButton->setText(QStringLiteral("Memory"));
+    setFixedSize(std::max(420, width), 160);
 }

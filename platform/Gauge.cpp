@@ -53,8 +53,19 @@ void TGauge::paintEvent(QPaintEvent*)
     const QRect frame = rect().adjusted(0, 0, -1, -1);
     painter.fillRect(rect(), Qt::white);
     const int filled = static_cast<int>(static_cast<long long>(frame.width()) * PercentDone() / 100);
-    painter.fillRect(QRect(frame.left(), frame.top(), filled, frame.height()), foreColor_);
+    const QRect fill(frame.left(), frame.top(), filled, frame.height());
+    painter.fillRect(fill, foreColor_);
     painter.setPen(Qt::black);
     painter.drawRect(frame);
-    painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("%1%").arg(PercentDone()));
+
+    // Black on the white part; over the fill a colour that stands out from it (white on blue or
+    // red, black on lime or yellow).
+    const QString text = QStringLiteral("%1%").arg(PercentDone());
+    const double luminance =
+        0.299 * foreColor_.red() + 0.587 * foreColor_.green() + 0.114 * foreColor_.blue();
+    painter.setClipRegion(QRegion(rect()).subtracted(fill));
+    painter.drawText(rect(), Qt::AlignCenter, text);
+    painter.setClipRect(fill);
+    painter.setPen(luminance < 128 ? Qt::white : Qt::black);
+    painter.drawText(rect(), Qt::AlignCenter, text);
 }

@@ -1,6 +1,9 @@
 #include "platform/MessageBox.h"
 
+#include <QEventLoop>
 #include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 
 namespace {
 
@@ -49,12 +52,25 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, TMsg
         const MessageBoxAnswerer answerer = Answerer();
         return answerer(MessageBoxCall{owner, text, caption, buttons, icon});
     }
-    QMessageBox box(ToQtIcon(icon), caption, MessageBoxDisplayText(text), QMessageBox::NoButton, owner);
-    if (buttons == TMsgButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // Owned by its window, which may go while the box waits (a monitor window frees itself when
+    // hidden): the box is then gone too.
+    QPointer<QMessageBox> box =
+        new QMessageBox(ToQtIcon(icon), caption, MessageBoxDisplayText(text), QMessageBox::NoButton, owner);
+    box->setStandardButtons(buttons == TMsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
+                                                          : QMessageBox::Ok);
+    // Modal to its owner only: the icon, the ticks and the other windows go on while it is open.
+    // exec() would make it application-modal.
+    box->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::NonModal);
+    QEventLoop wait;
+    QObject::connect(box, &QMessageBox::finished, &wait, &QEventLoop::quit);
+    QObject::connect(box, &QObject::destroyed, &wait, &QEventLoop::quit);
+    box->show();
+    // The program's end ends this wait too (and one that starts after it at once); the box then
+    // counts as answered with its safe button.
+    wait.exec(QEventLoop::DialogExec);
+    const bool yes = box != nullptr && box->clickedButton() == box->button(QMessageBox::Yes);
+    delete box;
+    if (buttons == TMsgButtons::YesNo)
+        return yes ? IDYES : IDNO;
     return IDOK;
 }

@@ -22,8 +22,9 @@ struct MessageBoxCall {
     TMsgIcon icon = TMsgIcon::None;
 };
 
-// A modal box owned by `owner`; returns the button pressed. The text keeps its "\n\r" line breaks
-// as given; each is shown as one break.
+// A box modal to its owner window (to nothing when `owner` is null); returns the button pressed,
+// or the safe answer (IDNO, IDOK) when the program ends while it is open. The text keeps its "\n\r" line
+// breaks as given; each is shown as one break.
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, TMsgButtons buttons,
                TMsgIcon icon);
 

@@ -21,8 +21,16 @@ void TNotifyIcon::Add()
                 lparam = WM_LBUTTONDBLCLK;
             else if (reason == QSystemTrayIcon::Context)
                 lparam = WM_RBUTTONDOWN;
-            if (lparam != 0 && OnMessage)
-                Guarded([&] { OnMessage(lparam); });
+            // Posted, as the desktop posts the icon's message: a handler may remove the icon (the
+            // menu's "Exit Velmora"), which must not happen while the icon's own event still runs.
+            if (lparam != 0)
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, lparam] {
+                        if (OnMessage)
+                            Guarded([&] { OnMessage(lparam); });
+                    },
+                    Qt::QueuedConnection);
         });
     }
     icon_->setIcon(Icon);

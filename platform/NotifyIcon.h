@@ -12,7 +12,8 @@ constexpr int WM_LBUTTONDBLCLK = 0x203;
 constexpr int WM_RBUTTONDOWN = 0x204;
 
 // The icon in the desktop's notification area. Double-clicks and the context request reach
-// `OnMessage` as the LParam codes above; nothing else does.
+// `OnMessage` as the LParam codes above, posted: each runs after the icon's own event is over, so
+// it may remove the icon. Nothing else reaches it.
 class TNotifyIcon : public QObject {
     Q_OBJECT
 public:

@@ -25,6 +25,8 @@ struct TRelation {
     QString Variable;
     QString Comparative;
     QString Value;
+
+    bool operator==(const TRelation&) const = default;
 };
 
 using TCodeRelation = QList<TRelation>;
@@ -33,6 +35,8 @@ using TCodeRelation = QList<TRelation>;
 struct TCode {
     TCodeRelation Conditions;
     TCodeRelation Actions;
+
+    bool operator==(const TCode&) const = default;
 };
 
 using TScript = QList<TCode>;
@@ -71,6 +75,8 @@ struct TTask {
     bool ResumeRequested = false;
     QString Notification; // pending notice; empty: none
     int TrustChange = 0;  // pending change of trust; 0: none
+
+    bool operator==(const TTask&) const = default;
 };
 
 using TTaskArray = QList<TTask>;

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
 #include <pugixml.hpp>
@@ -55,9 +56,12 @@ void SaveRelations(pugi::xml_node code, const char* name, const TCodeRelation& r
     }
 }
 
+// A leading U+FEFF is part of the text (a window title can start with one); QString::fromUtf8
+// would drop it as a byte-order mark.
 QString FromXml(const char* text)
 {
-    return QString::fromUtf8(text);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text));
 }
 
 pugi::xml_attribute Required(pugi::xml_node element, const char* name)

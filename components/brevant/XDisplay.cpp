@@ -41,16 +41,20 @@ struct FreeDeleter {
 };
 template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
-template <class T> Reply<T> Own(T* reply, xcb_generic_error_t* error)
+// Takes a reply and frees the error its call filled in. The error is read here, through its
+// address, because the order in which a call's arguments are evaluated is unspecified: passed by
+// value it could be read before the reply call beside it has filled it.
+template <class T> Reply<T> Own(T* reply, xcb_generic_error_t** error)
 {
-    std::free(error);
+    std::free(*error);
+    *error = nullptr;
     return Reply<T>(reply);
 }
 
 Reply<xcb_get_property_reply_t> PropertyReply(xcb_connection_t* c, xcb_get_property_cookie_t cookie)
 {
     xcb_generic_error_t* error = nullptr;
-    return Own(xcb_get_property_reply(c, cookie, &error), error);
+    return Own(xcb_get_property_reply(c, cookie, &error), &error);
 }
 
 std::string_view PropertyBytes(const xcb_get_property_reply_t* reply)
@@ -145,10 +149,10 @@ void XDisplay::Connect()
 
     const bool ewmhReady = xcb_ewmh_init_atoms_replies(&ewmh_, atoms, nullptr) != 0;
     xcb_generic_error_t* error = nullptr;
-    if (const auto atom = Own(xcb_intern_atom_reply(connection_, wmState, &error), error))
+    if (const auto atom = Own(xcb_intern_atom_reply(connection_, wmState, &error), &error))
         wmState_ = atom->atom;
     if (resources != nullptr && resources->present) {
-        const auto reply = Own(xcb_res_query_version_reply(connection_, version, &error), error);
+        const auto reply = Own(xcb_res_query_version_reply(connection_, version, &error), &error);
         hasResources_ =
             reply && (reply->server_major > 1 || (reply->server_major == 1 && reply->server_minor >= 2));
     }
@@ -348,7 +352,7 @@ int32_t XDisplay::OwnerPid(uint32_t window)
     xcb_generic_error_t* error = nullptr;
     const auto reply = Own(
         xcb_res_query_client_ids_reply(connection_, xcb_res_query_client_ids(connection_, 1, &spec), &error),
-        error);
+        &error);
     if (!reply)
         return 0;
     for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem > 0;
@@ -374,7 +378,7 @@ const std::vector<uint32_t>& XDisplay::TopLevelWindows()
         xcb_ewmh_get_windows_reply_wipe(&clients);
     }
     xcb_generic_error_t* error = nullptr;
-    if (const auto children = Own(xcb_query_tree_reply(connection_, tree, &error), error);
+    if (const auto children = Own(xcb_query_tree_reply(connection_, tree, &error), &error);
         children && !managed) {
         const auto* windows = xcb_query_tree_children(children.get());
         topLevel_.assign(windows, windows + xcb_query_tree_children_length(children.get()));
@@ -416,10 +420,10 @@ void XDisplay::Fetch(const std::vector<uint32_t>& windows)
     for (size_t i = 0; i < windows.size(); ++i) {
         const Requests& r = requests[i];
         xcb_generic_error_t* error = nullptr;
-        const auto attributes = Own(xcb_get_window_attributes_reply(c, r.attributes, &error), error);
+        const auto attributes = Own(xcb_get_window_attributes_reply(c, r.attributes, &error), &error);
         Reply<xcb_res_query_client_ids_reply_t> owner;
         if (hasResources_)
-            owner = Own(xcb_res_query_client_ids_reply(c, r.owner, &error), error);
+            owner = Own(xcb_res_query_client_ids_reply(c, r.owner, &error), &error);
         const auto netName = PropertyReply(c, r.netName);
         const auto name = PropertyReply(c, r.name);
         const auto windowClass = PropertyReply(c, r.windowClass);

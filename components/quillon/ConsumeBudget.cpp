@@ -32,6 +32,15 @@ int64_t ParseDigits(std::string_view text)
     return value;
 }
 
+// a - b held to the 64-bit range: a cgroup file's count can lie near 2^63, which the parser keeps.
+int64_t Minus(int64_t a, int64_t b)
+{
+    int64_t difference = 0;
+    if (__builtin_sub_overflow(a, b, &difference))
+        return b > 0 ? std::numeric_limits<int64_t>::min() : kMax;
+    return difference;
+}
+
 std::string_view Trimmed(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -56,10 +65,10 @@ int64_t CgroupMarginFor(int64_t limit)
 
 int64_t ConsumeBudget(const BudgetInput& input)
 {
-    int64_t budget = input.freePhysical - FloorFor(input.allPhysical, input.safety);
+    int64_t budget = Minus(input.freePhysical, FloorFor(input.allPhysical, input.safety));
     if (input.cgroup.limit >= 0)
-        budget =
-            std::min(budget, input.cgroup.limit - input.cgroup.usage - CgroupMarginFor(input.cgroup.limit));
+        budget = std::min(budget, Minus(Minus(input.cgroup.limit, input.cgroup.usage),
+                                        CgroupMarginFor(input.cgroup.limit)));
     if (input.cap >= 0)
         budget = std::min(budget, input.cap);
     return std::max<int64_t>(budget, 0);

@@ -40,6 +40,15 @@ TEST_F(MemoryFixture, TickShowsUsedShareAndMegabytesOnTheMainWindow)
     Tick();
     EXPECT_EQ(VelmoraMain->MemoryButton->text(), "Memory: 954 mB / 4096 mB used(Optimized every 5 min)");
 
+    // The longest caption of a large machine with the longest schedule fits the small window.
+    VelmoraMain->show();
+    VelmoraMem->AutoMemoryBar->setValue(360);
+    SetReadings(0, 131072 * MiB);
+    Tick();
+    EXPECT_EQ(VelmoraMain->MemoryButton->text(),
+              "Memory: 131072 mB / 131072 mB used(Optimized every 360 min)");
+    EXPECT_GE(VelmoraMain->MemoryButton->width(), VelmoraMain->MemoryButton->sizeHint().width());
+
     // Half a percent goes to the even neighbour.
     SetReadings(875, 1000);
     Tick();

@@ -16,10 +16,13 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -284,6 +287,14 @@ TEST_F(ProgramStartTest, WithoutANotificationAreaMoveToTrayKeepsTheWindowReachab
     EXPECT_TRUE(VelmoraMain->TrayShow->isChecked());
 }
 
+// A click as the window system delivers it, so that a window blocked by a box ignores it.
+void UserClick(QWidget* button)
+{
+    QWidget* window = button->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      button->mapTo(window, button->rect().center()));
+}
+
 class ExitTest : public ProgramStartTest, public testing::WithParamInterface<int> {};
 
 TEST_P(ExitTest, EveryRoadOutSavesOnceAndUnloadsInOrder)
@@ -313,6 +324,43 @@ TEST_P(ExitTest, EveryRoadOutSavesOnceAndUnloadsInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(ByButtonMenuAndCloseBox, ExitTest, testing::Values(0, 1, 2));
+
+// A real box is modal to its own window only. While the temperature window asks its question the
+// main window still takes the user's clicks, and its Exit ends the program from inside the box's
+// wait: the message loop ends with status 0, the settings are saved once and the box is gone.
+TEST_F(ProgramStartTest, ABoxLeavesTheOtherWindowsUsableAndExitEndsItsWait)
+{
+    folder.Write(TemperatureLibraryFile, Contents(FAKE_TEMPERATURE_LIBRARY));
+    Start();
+    LogUnloading();
+    SetMessageBoxAnswerer({});
+    QPointer<QMessageBox> asked;
+    QTimer user;
+    user.callOnTimeout([&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box != nullptr && box->isVisible())
+                asked = box;
+        }
+        if (asked == nullptr)
+            return;
+        user.stop();
+        UserClick(VelmoraTemp->HideTemperature);
+        EXPECT_TRUE(VelmoraTemp->isVisible()); // the box's owner waits for the answer
+        UserClick(VelmoraMain->HelpButton);
+        EXPECT_TRUE(VelmoraHelp->isVisible());
+        UserClick(VelmoraMain->ExitButton);
+    });
+    user.start(10);
+    VelmoraMain->TemperatureButtonClick(nullptr);
+    QTimer::singleShot(0, VelmoraTemp->EnableTempMonitor, &QPushButton::click);
+    QTimer fault; // only a fault waits this long
+    fault.callOnTimeout([] { QCoreApplication::exit(3); });
+    fault.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(Application::Terminated());
+    EXPECT_EQ(asked, nullptr);
+    EXPECT_EQ(UnloadLog(), "FakeTemperature\n");
+}
 
 // A second road out taken while the program is already ending (a wait still handling events) must
 // not save again: the libraries are unloaded once.

@@ -249,6 +249,18 @@ TEST_F(TaskDatabase, EveryTextSurvivesOrLoadsAgain)
     EXPECT_EQ(tasks[0].Code[0].Conditions[0].Value, all);
     EXPECT_EQ(tasks[0].Parrent, QString::fromUtf16(u"a\uFFFD\uFFFDb\uFFFD"));
     EXPECT_EQ(ReadFile().find('\t'), std::string::npos); // written as references, so no reader folds them
+    // A text that starts with U+FEFF keeps it, and so does a relation whose Type is nothing else.
+    const QString mark(QChar(0xFEFF));
+    task = Task(mark + "Editor", 1);
+    task.Class = mark;
+    code = TCode();
+    AppendAction(code, mark, mark + "v", mark, mark + "1");
+    task.Code = {code};
+    ASSERT_TRUE(SaveTaskDatabase(Path, {task}, every));
+    ASSERT_TRUE(LoadTaskDatabase(Path, tasks, every));
+    EXPECT_EQ(tasks[0].Name, mark + "Editor");
+    EXPECT_EQ(tasks[0].Class, mark);
+    EXPECT_EQ(tasks[0].Code, task.Code);
 }
 
 TEST_F(TaskDatabase, AFailedSaveLeavesThePreviousFile)

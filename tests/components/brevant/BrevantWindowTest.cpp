@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/wait.h>
 
 namespace {
@@ -117,6 +118,14 @@ TEST_F(BrevantWindowTest, WindowZeroAndUnknownIdsGivePlainDefaults)
     }
     EXPECT_TRUE(api.EnumWindowsAll(0, nullptr));
     EXPECT_FALSE(api.taskInList(u"x", 1, nullptr));
+
+    // Every look at a window that is gone gets X errors back; none of them may stay behind.
+    const BrevantWindow gone = x.UnusedWindowId();
+    api.HandleToID(gone);
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 1000; ++i)
+        api.HandleToID(gone);
+    EXPECT_LT(mallinfo2().uordblks, before + 16 * 1024);
 }
 
 TEST_F(BrevantWindowTest, SuspendShowsAndOneResumeUndoesManySuspends)

@@ -48,6 +48,13 @@ TEST(ConsumeBudgetTest, CgroupLimitAndCapBoundTheRun)
     EXPECT_EQ(ConsumeBudget(input), 256 * kMiB - 64 * kMiB);
     input.cgroup = {kGiB, 2 * kGiB};
     EXPECT_EQ(ConsumeBudget(input), 0);
+    // Counts the parser held at the top of the range take nothing rather than wrap round.
+    input.cgroup = {kMiB, std::numeric_limits<int64_t>::max()};
+    EXPECT_EQ(ConsumeBudget(input), 0);
+    input.cgroup = {};
+    input.freePhysical = std::numeric_limits<int64_t>::min();
+    EXPECT_EQ(ConsumeBudget(input), 0);
+    input.freePhysical = 10 * kGiB;
 
     input.cgroup = {};
     input.cap = 64 * kMiB;
