@@ -1,7 +1,108 @@
 #include "taskmanager/TaskWindow.h"
 
+#include "forms/FormControls.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
 void TVelmoraTask::BuildForm()
 {
     setObjectName(QStringLiteral("VelmoraTask"));
     setWindowTitle(QStringLiteral("Velmora Task Manager"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(840, 450);
+
+    EnableTaskManager =
+        Button(this, "EnableTaskManager", QStringLiteral("Task Manager Stopped (click to start)"));
+    QFont bold = EnableTaskManager->font();
+    bold.setBold(true);
+    EnableTaskManager->setFont(bold);
+    AdvancedTask = Button(this, "AdvancedTask", QStringLiteral("More"));
+    DatabaseExpert = Button(this, "DatabaseExpert", QStringLiteral("Expert Options"));
+    HideTaskManager = Button(this, "HideTaskManager", QStringLiteral("Close Task Management"));
+
+    TaskList = new QTableWidget(1, 6, this);
+    TaskList->setObjectName(QStringLiteral("TaskList"));
+    TaskList->setHorizontalHeaderLabels({QStringLiteral("TASK NAME"), QStringLiteral("PARRENT APPLICATION"),
+                                         QStringLiteral("STATUS"), QStringLiteral("TRUST"),
+                                         QStringLiteral("WINDOW CLASS"), QStringLiteral("EXECUTABLE")});
+    TaskList->verticalHeader()->setVisible(false);
+    TaskList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    TaskList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TaskList->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    TaskList->setShowGrid(true);
+
+    DescriptionName = Label(this, "DescriptionName", QStringLiteral("No Task Selected"));
+    QFont title = DescriptionName->font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.3);
+    DescriptionName->setFont(title);
+    DescriptionParrent = Label(
+        this, "DescriptionParrent",
+        QStringLiteral("Click on the appropriate row above, in order to view or edit the perspective task."));
+    DescriptionStatus = Label(this, "DescriptionStatus", QString());
+    DescriptionTrust = Label(this, "DescriptionTrust",
+                             QStringLiteral("Pressing the \"Script\" button now, will generate a global "
+                                            "Script that will run for every task."));
+    CustomTrustLabel = Label(this, "CustomTrustLabel", QString());
+    CustomTrustBar = new QSlider(Qt::Horizontal, this);
+    CustomTrustBar->setObjectName(QStringLiteral("CustomTrustBar"));
+    CustomTrustBar->setRange(-4, 4);
+    CustomTrustBar->setValue(0);
+    CustomTrustButton = Button(this, "CustomTrustButton", QStringLiteral("Apply new trust"));
+    MonitorButton = Button(this, "MonitorButton", QStringLiteral("Create Monitor"));
+    TaskScriptButton = Button(this, "TaskScriptButton", QStringLiteral("Scripting"));
+    DatabaseRemove = Button(this, "DatabaseRemove", QStringLiteral("Remove"));
+    ActionTaskResume = Button(this, "ActionTaskResume", QStringLiteral("Resume"));
+    ActionTaskSuspend = Button(this, "ActionTaskSuspend", QStringLiteral("Suspend"));
+    ActionTaskKill = Button(this, "ActionTaskKill", QStringLiteral("Kill"));
+    for (QWidget* hidden : {static_cast<QWidget*>(CustomTrustLabel), static_cast<QWidget*>(CustomTrustBar),
+                            static_cast<QWidget*>(CustomTrustButton), static_cast<QWidget*>(MonitorButton),
+                            static_cast<QWidget*>(TaskScriptButton), static_cast<QWidget*>(DatabaseRemove),
+                            static_cast<QWidget*>(ActionTaskResume), static_cast<QWidget*>(ActionTaskSuspend),
+                            static_cast<QWidget*>(ActionTaskKill)})
+        hidden->setVisible(false);
+
+    NowRunning = new QListWidget(this);
+    NowRunning->setObjectName(QStringLiteral("NowRunning"));
+    NowRunning->setSortingEnabled(false);
+    NowRunning->setVisible(false);
+
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(EnableTaskManager, 1);
+    commands->addWidget(AdvancedTask);
+    commands->addWidget(DatabaseExpert);
+    commands->addWidget(HideTaskManager);
+
+    auto* panel = new QGridLayout;
+    panel->addWidget(DescriptionName, 0, 0, 1, 4);
+    panel->addWidget(DescriptionParrent, 1, 0, 1, 4);
+    panel->addWidget(DescriptionStatus, 2, 0, 1, 4);
+    panel->addWidget(DescriptionTrust, 3, 0, 1, 4);
+    panel->addWidget(CustomTrustLabel, 4, 0, 1, 2);
+    panel->addWidget(CustomTrustBar, 4, 2);
+    panel->addWidget(CustomTrustButton, 4, 3);
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(MonitorButton);
+    actions->addWidget(TaskScriptButton);
+    actions->addWidget(DatabaseRemove);
+    actions->addStretch(1);
+    // Resume and Suspend share one place: at most one of them is shown.
+    actions->addWidget(ActionTaskResume);
+    actions->addWidget(ActionTaskSuspend);
+    actions->addWidget(ActionTaskKill);
+    panel->addLayout(actions, 5, 0, 1, 4);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(commands);
+    layout->addWidget(TaskList, 1);
+    layout->addLayout(panel);
 }

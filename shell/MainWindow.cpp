@@ -182,6 +182,7 @@ TVelmoraMain::TVelmoraMain(QWidget* parent)
     TrayIconData->OnMessage = [this](int lparam) { TrayIconMessage(lparam); };
 
     MemoryTimer->OnTimer = [this] { MemoryTimerTimer(MemoryTimer); };
+    TaskTimer->OnTimer = [this] { TaskTimerTimer(TaskTimer); };
     TemperatureTimer->OnTimer = [this] { TemperatureTimerTimer(TemperatureTimer); };
     FirstRunTimer->OnTimer = [this] { FirstRunTimerTimer(FirstRunTimer); };
     OnClose = [this](bool& close) {

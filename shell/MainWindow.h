@@ -73,6 +73,8 @@ public:
 
     // The memory tick.
     void MemoryTimerTimer(QObject* Sender);
+    // The task tick.
+    void TaskTimerTimer(QObject* Sender);
     // The temperature tick.
     void TemperatureTimerTimer(QObject* Sender);
 

@@ -1,9 +1,303 @@
 #include "taskmanager/TaskNotification.h"
 
+#include "platform/Application.h"
+#include "platform/ErrorGuard.h"
+#include "taskmanager/TaskLibrary.h"
+#include "taskmanager/TaskWindow.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <algorithm>
+#include <cmath>
+
 TVelmoraTaskAction* VelmoraTaskAction = nullptr;
+bool NotificationAdvanced = false;
+bool RepeatAgain = false;
+
+namespace {
+
+QCheckBox* RepeatBoxFor(int trust)
+{
+    if (trust == 0)
+        return VelmoraTaskAction->UnknownRepeat;
+    return trust > 0 ? VelmoraTaskAction->PositiveRepeat : VelmoraTaskAction->NegativeRepeat;
+}
+
+// Where the notified task is after the dialog's wait: found by its name and window, at its old
+// place first; -1 once it is gone.
+int FindNotifiedTask(int index, const QString& name, TWindowHandle handle)
+{
+    auto same = [&](const TTask& task) { return task.Name == name && task.Handle == handle; };
+    if (index >= 0 && index < Tasks.size() && same(Tasks[index]))
+        return index;
+    const auto found = std::find_if(Tasks.cbegin(), Tasks.cend(), same);
+    return found != Tasks.cend() ? static_cast<int>(found - Tasks.cbegin()) : -1;
+}
+
+// Shows the dialog and waits until it is answered. A task of trust -2 (-3: its parent application)
+// stays suspended meanwhile; the window taken before the wait is the one resumed after it, unless
+// the task was suspended already. Returns false when the program ended during the wait: the
+// libraries are gone then.
+bool WaitForAnswer(int trust, TWindowHandle handle, bool suspendedBefore)
+{
+    TVelmoraTaskAction* dialog = VelmoraTaskAction;
+    dialog->setVisible(true);
+    dialog->raise();
+    dialog->activateWindow();
+    while (dialog->isVisible()) {
+        if (trust == -2)
+            HandleSuspend(handle);
+        else if (trust == -3)
+            HandleSuspendParent(handle);
+        Application::ProcessMessages();
+        if (Application::Terminated())
+            return false;
+        Sleep(100);
+    }
+    if (!suspendedBefore) {
+        if (trust == -2)
+            HandleResume(handle);
+        else if (trust == -3)
+            HandleResumeParent(handle);
+    }
+    return true;
+}
+
+} // namespace
+
+QString TrustDescription(int level)
+{
+    switch (level) {
+    case 0:
+        return QStringLiteral("Unknown - The user will be notified whenever the task is running");
+    case 1:
+        return QStringLiteral(
+            "Briefly Run Before - The user will be notified only when the task changes status or name");
+    case 2:
+        return QStringLiteral("Run Before - The user will be notified only when the task changes status");
+    case 3:
+        return QStringLiteral("Safe - The user will be notified only when the task starts running");
+    case 4:
+        return QStringLiteral("Trusted - The task will be allowed to run, without notifying the user");
+    case -1:
+        return QStringLiteral("Suspicious - The user will be notified when the task changes status");
+    case -2:
+        return QStringLiteral(
+            "Distrusted - The user will be notified when the task changes status, the task will "
+            "be suspended until action is taken");
+    case -3:
+        return QStringLiteral(
+            "Potentially Dangerous - The user will be notified when the task changes status, the "
+            "task`s parrent application will be suspended until action is taken if it is not "
+            "the desktop");
+    case -4:
+        return QStringLiteral("Dangerous - The task will be killed immediately, without notifying the user");
+    default:
+        return QString();
+    }
+}
+
+int NotifyUser(int& index)
+{
+    TVelmoraTaskAction* dialog = VelmoraTaskAction;
+    // Taken now: the task list may change while the dialog waits.
+    const QString name = Tasks[index].Name;
+    const TWindowHandle handle = Tasks[index].Handle;
+    const bool suspendedBefore = Tasks[index].Suspended;
+    int trust = Tasks[index].Trust;
+
+    dialog->DescriptionName->setText(name);
+    dialog->DescriptionStatus->setText(QStringLiteral("Current Status: ") +
+                                       StatusString(name, handle, NowRunningItems()));
+    dialog->DescriptionTrust->setText(QStringLiteral("Current Trust: ") + TrustDescription(trust));
+    dialog->CustomTrustLabel->setText(QStringLiteral("New Trust: Automatic"));
+    dialog->CustomTrustVal = 0;
+    dialog->CustomTrustBar->setValue(0);
+    dialog->actionToDo = 0;
+
+    if (trust == -4) {
+        dialog->actionToDo = -4;
+    } else if (dialog->TimeRepeatBar->value() > 0 && RepeatBoxFor(trust)->isChecked()) {
+        dialog->actionToDo = dialog->TimerActionToDo;
+        RepeatAgain = true;
+    } else {
+        const bool answered = WaitForAnswer(trust, handle, suspendedBefore);
+        index = answered ? FindNotifiedTask(index, name, handle) : -1;
+        if (index == -1)
+            return trust;
+    }
+
+    TTask& task = Tasks[index];
+    switch (dialog->actionToDo) {
+    case 1:
+        trust += 1;
+        break;
+    case 3:
+        trust += 3;
+        break;
+    case -1:
+    case -4:
+        trust -= 1;
+        task.KillRequested = true;
+        break;
+    case -3:
+        trust -= 1;
+        task.SuspendRequested = true;
+        break;
+    default:
+        break;
+    }
+    if (dialog->CustomTrustVal != 0)
+        trust = dialog->CustomTrustVal;
+    return std::clamp(trust, -4, 4);
+}
 
 TVelmoraTaskAction::TVelmoraTaskAction(QWidget* parent)
     : TForm(parent)
 {
     BuildForm();
+    const std::pair<QPushButton*, void (TVelmoraTaskAction::*)(QObject*)> buttons[] = {
+        {IgnoreNotification, &TVelmoraTaskAction::IgnoreNotificationClick},
+        {AllowToRun, &TVelmoraTaskAction::AllowToRunClick},
+        {NothingNotification, &TVelmoraTaskAction::NothingNotificationClick},
+        {KillToRun, &TVelmoraTaskAction::KillToRunClick},
+        {SuspiciousRun, &TVelmoraTaskAction::SuspiciousRunClick},
+        {SuspendRun, &TVelmoraTaskAction::SuspendRunClick},
+        {AdvancedNotification, &TVelmoraTaskAction::AdvancedNotificationClick},
+        {StopTimerButton, &TVelmoraTaskAction::StopTimerButtonClick}};
+    for (const auto& [button, handler] : buttons)
+        GuardedConnect(button, &QPushButton::clicked, this,
+                       [this, button, handler] { (this->*handler)(button); });
+    GuardedConnect(TimeRepeatBar, &QSlider::valueChanged, this,
+                   [this] { TimeRepeatBarChange(TimeRepeatBar); });
+    GuardedConnect(CustomTrustBar, &QSlider::valueChanged, this,
+                   [this] { CustomTrustBarChange(CustomTrustBar); });
+    OnShow = [this] { FormShow(this); };
+    OnHide = [this] { FormHide(this); };
+    // A window manager's close request is no way around the answer.
+    OnClose = [this](bool& close) {
+        close = false;
+        NothingNotificationClick(this);
+    };
+    Guarded([this] { FormCreate(this); });
+}
+
+void TVelmoraTaskAction::FormCreate(QObject*)
+{
+    actionToDo = 0;
+    CustomTrustVal = 0;
+    NotificationAdvanced = false;
+    setFixedHeight(220);
+}
+
+void TVelmoraTaskAction::FormShow(QObject*)
+{
+    if (TimeRepeatBar->value() > 0) {
+        EnableRepeatControls(false);
+        StopTimerButton->setEnabled(true);
+    }
+    TimeRepeatLabel->setVisible(TimeRepeatLabel->isEnabled() || NotificationAdvanced);
+    TimeRepeatBar->setVisible(TimeRepeatBar->isEnabled() || NotificationAdvanced);
+}
+
+void TVelmoraTaskAction::FormHide(QObject*)
+{
+    EnableRepeatControls(true);
+    StopTimerButton->setEnabled(false);
+}
+
+void TVelmoraTaskAction::EnableRepeatControls(bool enabled)
+{
+    for (QWidget* repeat : {static_cast<QWidget*>(TimeRepeatLabel), static_cast<QWidget*>(TimeRepeatBar),
+                            static_cast<QWidget*>(UnknownRepeat), static_cast<QWidget*>(PositiveRepeat),
+                            static_cast<QWidget*>(NegativeRepeat)})
+        repeat->setEnabled(enabled);
+}
+
+void TVelmoraTaskAction::Answer(int code)
+{
+    actionToDo = code;
+    // A running repeat window keeps its answer.
+    if (TimeRepeatBar->isEnabled())
+        TimerActionToDo = code;
+    setVisible(false);
+}
+
+void TVelmoraTaskAction::IgnoreNotificationClick(QObject*)
+{
+    Answer(1);
+}
+
+void TVelmoraTaskAction::AllowToRunClick(QObject*)
+{
+    Answer(3);
+}
+
+void TVelmoraTaskAction::NothingNotificationClick(QObject*)
+{
+    Answer(0);
+}
+
+void TVelmoraTaskAction::KillToRunClick(QObject*)
+{
+    Answer(-1);
+}
+
+void TVelmoraTaskAction::SuspiciousRunClick(QObject*)
+{
+    Answer(-2);
+}
+
+void TVelmoraTaskAction::SuspendRunClick(QObject*)
+{
+    Answer(-3);
+}
+
+void TVelmoraTaskAction::AdvancedNotificationClick(QObject*)
+{
+    NotificationAdvanced = !NotificationAdvanced;
+    AdvancedNotification->setText(NotificationAdvanced ? QStringLiteral("<<") : QStringLiteral(">>"));
+    for (QWidget* advanced : {static_cast<QWidget*>(CustomTrustLabel), static_cast<QWidget*>(CustomTrustBar),
+                              static_cast<QWidget*>(UnknownRepeat), static_cast<QWidget*>(PositiveRepeat),
+                              static_cast<QWidget*>(NegativeRepeat), static_cast<QWidget*>(StopTimerButton)})
+        advanced->setVisible(NotificationAdvanced);
+    TimeRepeatLabel->setVisible(TimeRepeatLabel->isEnabled() || NotificationAdvanced);
+    TimeRepeatBar->setVisible(TimeRepeatBar->isEnabled() || NotificationAdvanced);
+    setFixedHeight(220);
+}
+
+void TVelmoraTaskAction::StopTimerButtonClick(QObject*)
+{
+    EnableRepeatControls(true);
+    StopTimerButton->setEnabled(false);
+    TimeRepeatLabel->setText(QStringLiteral("Repeat Choice: Disabled"));
+    TimeRepeatBar->setValue(0);
+}
+
+void TVelmoraTaskAction::TimeRepeatBarChange(QObject*)
+{
+    const int position = TimeRepeatBar->value();
+    TimeRepeatLabel->setText(
+        QStringLiteral("Repeat: ") +
+        (position < 1 ? QStringLiteral("Disabled")
+                      : QStringLiteral("%1 sec").arg(static_cast<int>(std::nearbyint(position / 2.0)))));
+}
+
+void TVelmoraTaskAction::CustomTrustBarChange(QObject*)
+{
+    CustomTrustVal = CustomTrustBar->value();
+    CustomTrustLabel->setText(CustomTrustVal == 0 ? QStringLiteral("Automatic")
+                                                  : TrustDescription(CustomTrustVal));
+}
+
+void TVelmoraTaskAction::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        Guarded([this] { NothingNotificationClick(this); });
+        return;
+    }
+    TForm::keyPressEvent(event);
 }

@@ -2,13 +2,86 @@
 
 #include "platform/Form.h"
 
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+// The notification dialog: tells the user about one task's notice and takes the answer, which
+// becomes the task's new trust and its requests. Its repeat window answers later notices alike
+// without asking.
 class TVelmoraTaskAction : public TForm {
     Q_OBJECT
 public:
     explicit TVelmoraTaskAction(QWidget* parent = nullptr);
 
+    // The answer to the current notice: 1 allow, 3 safe, 0 do nothing, -1 kill, -2 suspicious,
+    // -3 suspend, -4 dangerous (given without the dialog).
+    int actionToDo = 0;
+    // The answer that the repeat window gives.
+    int TimerActionToDo = 0;
+    // The trust chosen on the custom trust bar; 0: automatic.
+    int CustomTrustVal = 0;
+
+    QLabel* DescriptionName = nullptr;
+    QLabel* DescriptionChange = nullptr;
+    QLabel* DescriptionStatus = nullptr;
+    QLabel* DescriptionTrust = nullptr;
+    QLabel* CustomTrustLabel = nullptr;
+    QSlider* CustomTrustBar = nullptr;
+    QLabel* TimeRepeatLabel = nullptr;
+    // The repeat window in ticks of 500 ms, 0 to 240.
+    QSlider* TimeRepeatBar = nullptr;
+    QCheckBox* UnknownRepeat = nullptr;
+    QCheckBox* PositiveRepeat = nullptr;
+    QCheckBox* NegativeRepeat = nullptr;
+    QPushButton* StopTimerButton = nullptr;
+    QPushButton* AdvancedNotification = nullptr;
+    QPushButton* IgnoreNotification = nullptr;
+    QPushButton* AllowToRun = nullptr;
+    QPushButton* NothingNotification = nullptr;
+    QPushButton* KillToRun = nullptr;
+    QPushButton* SuspiciousRun = nullptr;
+    QPushButton* SuspendRun = nullptr;
+
+    void FormCreate(QObject* Sender);
+    void FormShow(QObject* Sender);
+    void FormHide(QObject* Sender);
+    void IgnoreNotificationClick(QObject* Sender);
+    void AllowToRunClick(QObject* Sender);
+    void NothingNotificationClick(QObject* Sender);
+    void KillToRunClick(QObject* Sender);
+    void SuspiciousRunClick(QObject* Sender);
+    void SuspendRunClick(QObject* Sender);
+    void AdvancedNotificationClick(QObject* Sender);
+    void StopTimerButtonClick(QObject* Sender);
+    void TimeRepeatBarChange(QObject* Sender);
+    void CustomTrustBarChange(QObject* Sender);
+
+protected:
+    // Esc answers "Do Nothing", as a window manager's close request does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void BuildForm();
+    void Answer(int code);
+    // The repeat window's label, bar and boxes.
+    void EnableRepeatControls(bool enabled);
 };
 
 extern TVelmoraTaskAction* VelmoraTaskAction;
+
+// The dialog shows its advanced controls.
+extern bool NotificationAdvanced;
+// NotifyUser gave a repeated answer: the task tick runs its loop once more.
+extern bool RepeatAgain;
+
+// The fixed text of a trust level; empty for a level outside -4..4.
+QString TrustDescription(int level);
+
+// Shows the pending notice of Tasks[index] (already in DescriptionChange) and waits for the answer,
+// or answers it at once (trust -4, or a running repeat window), and returns the new trust, -4..4.
+// The answer's requests are set on the notified task. The user's commands run during the wait and
+// may change Tasks: `index` follows the notified task and is -1 once it is gone, when nothing is
+// set. An exit during the wait ends it at once.
+int NotifyUser(int& index);

@@ -3,6 +3,13 @@
 #include "platform/Form.h"
 
 #include "libraries/Brevant.h"
+#include "tasks/TaskClasses.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QSlider;
+class QTableWidget;
 
 // Entry points of the task library, bound at start.
 extern TEnumWindowsVisible EnumWindowsVisible;
@@ -24,13 +31,85 @@ extern THandleMemorySize HandleMemorySize;
 extern THandleResponding HandleResponding;
 extern TGetWindowStatus GetWindowStatus;
 
+// The task manager's window: the grid of known tasks, the description panel of the selected task
+// and the commands on it. Its creation sets the defaults of the manager's shared state.
 class TVelmoraTask : public TForm {
     Q_OBJECT
 public:
     explicit TVelmoraTask(QWidget* parent = nullptr);
+
+    // The task manager runs: the task tick enumerates windows and checks tasks.
+    bool ManagerStarted = false;
+
+    QPushButton* EnableTaskManager = nullptr;
+    QPushButton* AdvancedTask = nullptr;
+    QPushButton* DatabaseExpert = nullptr;
+    QPushButton* HideTaskManager = nullptr;
+    // Six columns. Grid row r (row 0 being the header) is the table's row r - 1: the header row is
+    // the table's header, so table row i shows the i-th task shown.
+    QTableWidget* TaskList = nullptr;
+    QLabel* DescriptionName = nullptr;
+    QLabel* DescriptionParrent = nullptr;
+    QLabel* DescriptionStatus = nullptr;
+    QLabel* DescriptionTrust = nullptr;
+    QLabel* CustomTrustLabel = nullptr;
+    QSlider* CustomTrustBar = nullptr;
+    QPushButton* CustomTrustButton = nullptr;
+    QPushButton* MonitorButton = nullptr;
+    QPushButton* TaskScriptButton = nullptr;
+    QPushButton* DatabaseRemove = nullptr;
+    QPushButton* ActionTaskResume = nullptr;
+    QPushButton* ActionTaskSuspend = nullptr;
+    QPushButton* ActionTaskKill = nullptr;
+    // The window list, never shown: one item per enumerated window, its title as the text and its
+    // window as the user data (see WindowListOf).
+    QListWidget* NowRunning = nullptr;
+
+    void FormCreate(QObject* Sender);
+
+    // Rebuilds the grid from Tasks.
+    void updateTaskList();
+    // Fills the panel for Tasks[sel], or resets it when sel is no index of Tasks.
+    void TaskDescription(int sel);
+
+    // One turn of the task cycle after the window list was refilled: refreshes the window while
+    // it is shown and, once every check interval, matches the windows against the tasks.
+    void taskInstance();
+    // Updates the task of this name or window, or adds it, raising the notices its trust asks for
+    // and running its scripts.
+    void performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust);
 
 private:
     void BuildForm();
 };
 
 extern TVelmoraTask* VelmoraTask;
+
+// Index into Tasks of the selected task; any value outside Tasks counts as none.
+extern int SelectedTask;
+// The window shows its advanced controls ("More" pressed).
+extern bool TaskAdvanced;
+// Loop turns left until the next task check; may fall below 0.
+extern int CheckCountdown;
+
+// The window list as the task library takes it.
+const BrevantWindowList& NowRunningItems();
+
+// Carries out what the tasks have pending: notices (through the notification dialog), suspend and
+// resume requests, trust changes and kill requests.
+void ProcessTaskRequests();
+
+bool TaskIsRunning(const QString& name, TWindowHandle wnd);
+// The window's status for a memory monitor: "Inactive" for no window, "No special status" when
+// the library has nothing to say.
+QString TaskWindowStatus(TWindowHandle wnd);
+// The window's process memory in whole megabytes, rounded half to even.
+int TaskMemoryMB(TWindowHandle wnd);
+void KillTaskWindow(TWindowHandle wnd);
+void SuspendTaskWindow(TWindowHandle wnd);
+
+// Script errors of the checks since the last call, each once per script: a script that keeps
+// failing the same way is reported again only after it was changed.
+QStringList TakeScriptErrors();
+// Forgets every failed script: the task list starts afresh.
+void ForgetScriptErrors();

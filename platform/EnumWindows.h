@@ -1,0 +1,22 @@
+#pragma once
+
+#include "libraries/Brevant.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// The window enumeration's callback: called once per window with the caller's parameter; false
+// ends the enumeration.
+using WNDENUMPROC = bool (*)(BrevantWindow window, const BrevantWindowList* parameter);
+
+// Calls `callback` for each top-level client window of the X display, in the display's order, until
+// it returns false. The client list of a running window manager is used where there is one, else
+// the root's children that are managed or mapped with a title. Without a display nothing is
+// enumerated.
+void EnumWindows(WNDENUMPROC callback, const BrevantWindowList* parameter);
+
+// Tests enumerate windows of their own: while a source is set, it gives the windows instead of the
+// display. An empty function restores the display.
+using WindowSource = std::function<std::vector<uint32_t>()>;
+void SetWindowSource(WindowSource source);

@@ -1,0 +1,270 @@
+// The task cycle's part of the task window's unit: the check of windows against tasks, the request
+// pass and the routines that wrap task-library calls for the other windows.
+#include "taskmanager/TaskWindow.h"
+
+#include "platform/Application.h"
+#include "taskmanager/TaskExpert.h"
+#include "taskmanager/TaskLibrary.h"
+#include "taskmanager/TaskNotification.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString Inactive = QStringLiteral("Inactive");
+
+// A script that raised an error, kept so that its error is reported once until the script changes.
+struct FailedScript {
+    bool global = false; // the "Every Task" script
+    QString owner;       // the task's name
+    TScript script;
+};
+
+QList<FailedScript> failedScripts;
+QStringList scriptErrors;
+
+bool SameRelations(const TCodeRelation& a, const TCodeRelation& b)
+{
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const TRelation& x, const TRelation& y) {
+        return x.Type == y.Type && x.Variable == y.Variable && x.Comparative == y.Comparative &&
+               x.Value == y.Value;
+    });
+}
+
+bool SameScript(const TScript& a, const TScript& b)
+{
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const TCode& x, const TCode& y) {
+        return SameRelations(x.Conditions, y.Conditions) && SameRelations(x.Actions, y.Actions);
+    });
+}
+
+// Runs a script for a check. A rule's error ends only this script: the check goes on with the
+// next step and the other tasks, and the error is kept for the tick to show.
+bool RunCheckedScript(TTask& task, bool global, const QString& owner)
+{
+    try {
+        RunTaskScript(task);
+        return true;
+    } catch (const EVelmoraError& error) {
+        auto failed = std::find_if(failedScripts.begin(), failedScripts.end(), [&](const FailedScript& f) {
+            return f.global == global && f.owner == owner;
+        });
+        if (failed == failedScripts.end())
+            failedScripts.append({global, owner, task.Code});
+        else if (SameScript(failed->script, task.Code))
+            return false;
+        else
+            failed->script = task.Code;
+        scriptErrors.append(error.Message());
+        return false;
+    }
+}
+
+// True when a fragment of the exclude filter occurs in the name, letters a to z in either case.
+// Empty fragments and fragments of one or two blanks exclude nothing.
+bool Excluded(const QString& name)
+{
+    const QTableWidget* table = VelmoraTaskExpert->ExcludeTable;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QTableWidgetItem* item = table->item(row, 0);
+        if (item == nullptr)
+            continue;
+        const QString fragment = item->text();
+        if (fragment.isEmpty() || fragment == QLatin1String(" ") || fragment == QLatin1String("  "))
+            continue;
+        if (UpperCaseAZ(name).contains(UpperCaseAZ(fragment)))
+            return true;
+    }
+    return false;
+}
+
+QString ExecutableText(TWindowHandle wnd)
+{
+    return QStringLiteral("Process ID: ") + QString::number(HandleToID(wnd));
+}
+
+} // namespace
+
+QStringList TakeScriptErrors()
+{
+    return std::exchange(scriptErrors, {});
+}
+
+void ForgetScriptErrors()
+{
+    failedScripts.clear();
+    scriptErrors.clear();
+}
+
+void TVelmoraTask::taskInstance()
+{
+    if (isVisible()) {
+        updateTaskList();
+        TaskDescription(SelectedTask);
+    }
+    --CheckCountdown;
+    if (CheckCountdown > 0 || TaskCheckSpeed <= 0 || NowRunning->count() == 0)
+        return;
+
+    const int windows = NowRunning->count();
+    for (int i = 0; i < windows; ++i) {
+        const QString name = NowRunning->item(i)->text();
+        const TWindowHandle wnd = ItemWindow(NowRunning, i);
+        if (Excluded(name))
+            continue;
+        const int k = FindTask(name, wnd);
+        // A known task keeps its name when its window now carries another title.
+        const QString taskName = k == -1 ? name : Tasks[k].Name;
+        if (!taskName.isEmpty())
+            performTaskChanges(taskName, wnd, k == -1 ? 0 : Tasks[k].Trust);
+    }
+
+    const int tasks = Tasks.size();
+    for (int i = 0; i < tasks && i < Tasks.size(); ++i) {
+        if (Excluded(Tasks[i].Name))
+            continue;
+        Tasks[i].Status = StatusString(Tasks[i].Name, Tasks[i].Handle, NowRunningItems());
+        if (Tasks[i].Status == Inactive && !Tasks[i].Name.isEmpty())
+            performTaskChanges(Tasks[i].Name, 0, Tasks[i].Trust);
+    }
+    CheckCountdown = TaskCheckSpeed;
+}
+
+void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust)
+{
+    QString status = Inactive;
+    if (changeHandle != 0) {
+        status = StatusString(changeName, changeHandle, NowRunningItems());
+        if (status == Inactive)
+            changeHandle = 0;
+    }
+    const int idx = FindTask(changeName, changeHandle);
+    if (idx == -1) {
+        if (changeName.isEmpty())
+            return;
+        TTask& task = Tasks.emplace_back();
+        ClearTask(task);
+        task.Name = changeName;
+        task.Handle = changeHandle;
+        task.Status = status;
+        task.Parrent = ParentAppNameText(changeHandle);
+        task.Class = HandleToClassText(changeHandle);
+        task.ProcessId = HandleToID(changeHandle);
+        task.Executable = ExecutableText(changeHandle);
+        task.Trust = 0;
+        task.Notification = QStringLiteral("NEW TASK RUNNING");
+        RememberTaskValues(task);
+        return;
+    }
+
+    // No message loop runs below, so the reference stays good.
+    TTask& task = Tasks[idx];
+    task.Name = changeName;
+    if (changeHandle != 0)
+        task.Parrent = ParentAppNameText(changeHandle);
+    task.Handle = changeHandle;
+    task.Status = status;
+    task.Executable = ExecutableText(changeHandle);
+    task.ProcessId = HandleToID(changeHandle);
+    task.Memory = TaskMemoryMB(changeHandle);
+    if (changeHandle != 0) {
+        task.Responding = HandleResponding(changeHandle);
+        if (changeTrust == 0)
+            task.Notification = QStringLiteral("TASK FOUND RUNNING");
+        else if (TaskStatusChanged(task) && changeTrust >= -3 && changeTrust <= 2)
+            task.Notification = QStringLiteral("TASK CHANGED STATUS ( from ") + PreviousTaskStatus(task) +
+                                QStringLiteral(" to ") + status + QStringLiteral(")");
+        else if (TaskNameChanged(task) && changeTrust >= -3 && changeTrust <= 1)
+            task.Notification = QStringLiteral("TASK CHANGED NAME ( to ") + task.Name + QStringLiteral(")");
+        // A dangerous task is killed whenever it is seen running, notice or not.
+        if (changeTrust == -4)
+            task.KillRequested = true;
+    }
+    RunCheckedScript(task, false, task.Name);
+    if (!EveryTask.Code.isEmpty()) {
+        AssignTaskState(EveryTask, task);
+        if (RunCheckedScript(EveryTask, true, QString()))
+            AssignTaskState(task, EveryTask);
+    }
+    RememberTaskValues(task);
+}
+
+void ProcessTaskRequests()
+{
+    // The length is read at every step: the dialog's wait lets the user change the list.
+    for (int i = 0; i < Tasks.size(); ++i) {
+        if (!Tasks[i].Notification.isEmpty()) {
+            VelmoraTaskAction->DescriptionChange->setText(Tasks[i].Notification);
+            Tasks[i].Notification.clear();
+            int notified = i;
+            const int trust = NotifyUser(notified);
+            if (Application::Terminated())
+                return;
+            if (notified != -1)
+                Tasks[notified].Trust = trust;
+            // A manager stopped meanwhile does nothing more in this tick.
+            if (!VelmoraTask->ManagerStarted)
+                return;
+            if (notified == -1) {
+                // Gone: the entry now at i, if any, is the next task.
+                --i;
+                continue;
+            }
+            i = notified;
+        }
+        TTask& task = Tasks[i];
+        if (task.SuspendRequested && task.Handle != 0) {
+            SuspendTaskWindow(task.Handle);
+            task.Suspended = true;
+            task.SuspendRequested = false;
+        }
+        if (task.ResumeRequested && task.Handle != 0) {
+            HandleResume(task.Handle);
+            task.Suspended = false;
+            task.ResumeRequested = false;
+        }
+        if (task.TrustChange != 0) {
+            task.Trust = std::clamp(task.Trust + task.TrustChange, -4, 4);
+            task.TrustChange = 0;
+        }
+        if (task.KillRequested && task.Handle != 0) {
+            KillTaskWindow(task.Handle);
+            task.Handle = 0;
+            task.KillRequested = false;
+        }
+    }
+}
+
+bool TaskIsRunning(const QString& name, TWindowHandle wnd)
+{
+    return StatusString(name, wnd, NowRunningItems()) != Inactive;
+}
+
+QString TaskWindowStatus(TWindowHandle wnd)
+{
+    if (wnd == 0)
+        return Inactive;
+    const QString status = GetWindowStatusText(wnd);
+    return status.isEmpty() ? QStringLiteral("No special status") : status;
+}
+
+int TaskMemoryMB(TWindowHandle wnd)
+{
+    // The whole count: a process above 4 GiB must not wrap round to a few megabytes.
+    const double megabytes = std::nearbyint(static_cast<double>(HandleMemorySize(wnd)) / 1024.0 / 1024.0);
+    return static_cast<int>(std::min(megabytes, static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+void KillTaskWindow(TWindowHandle wnd)
+{
+    HandleKill(wnd);
+}
+
+void SuspendTaskWindow(TWindowHandle wnd)
+{
+    HandleSuspend(wnd);
+}
