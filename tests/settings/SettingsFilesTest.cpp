@@ -1,35 +1,16 @@
 #include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/VelmoraError.h"
+#include "tests/settings/FileSizeLimit.h"
 #include "tests/support/WorkingFolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
 const QString Ini = QStringLiteral("Options.ini");
-
-// Files larger than `bytes` cannot be written while it lives, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit{bytes, previous_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous_); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit previous_{};
-};
 
 TEST(ProfileFileTest, WritesInTheOrderOfWritingWithNamesMatchedWithoutCase)
 {
