@@ -1,5 +1,6 @@
 #include "forms/FormControls.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,4 +26,12 @@ QPlainTextEdit* Description(QWidget* owner, const QString& name, const QStringLi
     text->setReadOnly(true);
     text->setEnabled(false);
     return text;
+}
+
+QCheckBox* CheckBox(QWidget* owner, const QString& name, const QString& caption, bool checked)
+{
+    auto* box = new QCheckBox(caption, owner);
+    box->setObjectName(name);
+    box->setChecked(checked);
+    return box;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -10,6 +11,7 @@ class QWidget;
 
 // Controls as the windows' forms declare them: each carries its form name as its object name.
 QPushButton* Button(QWidget* owner, const QString& name, const QString& caption);
+QCheckBox* CheckBox(QWidget* owner, const QString& name, const QString& caption, bool checked);
 QLabel* Label(QWidget* owner, const QString& name, const QString& caption);
 // Fixed text that can be neither edited nor focused; each entry is one line, blanks kept.
 QPlainTextEdit* Description(QWidget* owner, const QString& name, const QStringList& lines);

@@ -20,14 +20,6 @@ QSlider* TrackBar(QWidget* owner, const QString& name, int low, int high, int po
     return bar;
 }
 
-QCheckBox* CheckBox(QWidget* owner, const QString& name, const QString& caption, bool checked)
-{
-    auto* box = new QCheckBox(caption, owner);
-    box->setObjectName(name);
-    box->setChecked(checked);
-    return box;
-}
-
 } // namespace
 
 void TVelmoraTaskAction::BuildForm()

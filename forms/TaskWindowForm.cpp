@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTableWidget>
@@ -38,7 +39,13 @@ void TVelmoraTask::BuildForm()
     TaskList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     TaskList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TaskList->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    TaskList->setSelectionBehavior(QAbstractItemView::SelectRows);
     TaskList->setShowGrid(true);
+    TaskList->setWordWrap(false);
+    TaskList->horizontalHeader()->setDefaultSectionSize(130);
+    TaskList->horizontalHeader()->setStretchLastSection(true);
+    // The header row selects nothing and opens no menu.
+    TaskList->horizontalHeader()->setSectionsClickable(false);
 
     DescriptionName = Label(this, "DescriptionName", QStringLiteral("No Task Selected"));
     QFont title = DescriptionName->font();
@@ -76,6 +83,37 @@ void TVelmoraTask::BuildForm()
     NowRunning->setSortingEnabled(false);
     NowRunning->setVisible(false);
 
+    TaskMenu = new QMenu(this);
+    TaskMenu->setObjectName(QStringLiteral("TaskMenu"));
+    const auto item = [](QMenu* menu, const char* name, const char* caption) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    const auto subMenu = [](QMenu* menu, const char* name, const char* caption) {
+        QMenu* sub = menu->addMenu(QString::fromLatin1(caption));
+        sub->setObjectName(QString::fromLatin1(name));
+        return sub;
+    };
+    CancelMenu = item(TaskMenu, "CancelMenu", "Nothing");
+    TrustMenu = subMenu(TaskMenu, "TrustMenu", "Change Trust");
+    Trust0Menu = item(TrustMenu, "Trust0Menu", "Unknown Trust");
+    TrustPosMenu = subMenu(TrustMenu, "TrustPosMenu", "Positive Trusts");
+    Trust1Menu = item(TrustPosMenu, "Trust1Menu", "1: Briefly Run Before");
+    Trust2Menu = item(TrustPosMenu, "Trust2Menu", "2: Run Before");
+    Trust3Menu = item(TrustPosMenu, "Trust3Menu", "3: Safe");
+    Trust4Menu = item(TrustPosMenu, "Trust4Menu", "4: Trusted");
+    TrustNegMenu = subMenu(TrustMenu, "TrustNegMenu", "Negative Trusts");
+    Trust_1Menu = item(TrustNegMenu, "Trust_1Menu", "-1: Suspicious");
+    Trust_2Menu = item(TrustNegMenu, "Trust_2Menu", "-2: Distrusted");
+    Trust_3Menu = item(TrustNegMenu, "Trust_3Menu", "-3: Potentially Dangerous");
+    Trust_4Menu = item(TrustNegMenu, "Trust_4Menu", "-4: Dangerous");
+    ResumeMenu = item(TaskMenu, "ResumeMenu", "Resume Task");
+    ResumeMenu->setEnabled(false);
+    SuspendMenu = item(TaskMenu, "SuspendMenu", "Suspend Task");
+    KillMenu = item(TaskMenu, "KillMenu", "Kill Task");
+    RemoveMenu = item(TaskMenu, "RemoveMenu", "Remove Task");
+
     auto* commands = new QHBoxLayout;
     commands->addWidget(EnableTaskManager, 1);
     commands->addWidget(AdvancedTask);
@@ -90,6 +128,9 @@ void TVelmoraTask::BuildForm()
     panel->addWidget(CustomTrustLabel, 4, 0, 1, 2);
     panel->addWidget(CustomTrustBar, 4, 2);
     panel->addWidget(CustomTrustButton, 4, 3);
+    // The trust texts are long: the label takes the room, the bar a fixed width.
+    panel->setColumnStretch(0, 1);
+    CustomTrustBar->setFixedWidth(160);
     auto* actions = new QHBoxLayout;
     actions->addWidget(MonitorButton);
     actions->addWidget(TaskScriptButton);

@@ -6,13 +6,10 @@
 #include "platform/Gauge.h"
 #include "platform/Image.h"
 
-#include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 TVelmoraMem* VelmoraMem = nullptr;
@@ -40,7 +37,6 @@ namespace {
 const QColor Lime(0, 255, 0);
 const QColor Yellow(255, 255, 0);
 const QColor Red(255, 0, 0);
-const QColor Blue(0, 0, 255);
 
 int64_t SafetyBytes()
 {
@@ -145,24 +141,8 @@ void TVelmoraMem::DrawGraph()
     const int height = MemoryGraph->height();
     if (width <= 0 || height <= 0)
         return;
-    QImage picture(width, height, QImage::Format_RGB32);
-    QPainter canvas(&picture);
-    canvas.setRenderHint(QPainter::Antialiasing, false);
-    QFont font = canvas.font();
-    font.setStyleStrategy(QFont::NoAntialias);
-    canvas.setFont(font);
-
-    canvas.setPen(Blue);
-    canvas.setBrush(Qt::white);
-    canvas.drawRect(0, 0, width - 1, height - 1);
-
-    canvas.setPen(Qt::black);
-    const auto textAt = [&canvas](int x, int y, const QString& text) {
-        canvas.drawText(QRect(x, y, INT_MAX / 2, INT_MAX / 2),
-                        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-    };
-    textAt(20, 20, QStringLiteral("max = %1 mB").arg(MegaBytes(max_activity)));
-    textAt(20, height - 35, QStringLiteral("min = %1 mB").arg(MegaBytes(min_activity)));
+    const QString top = QStringLiteral("max = %1 mB").arg(MegaBytes(max_activity));
+    const QString bottom = QStringLiteral("min = %1 mB").arg(MegaBytes(min_activity));
 
     // The plot spans from below the minimum (never below 0) to above the maximum by half their sum.
     const int64_t mid = Sum(min_activity, max_activity) / 2;
@@ -172,17 +152,11 @@ void TVelmoraMem::DrawGraph()
     const double scale = height / static_cast<double>(span);
     const double offset = static_cast<double>(Difference(1, min_activity)) * scale;
 
-    std::vector<QPoint> points;
-    points.reserve(activity.size());
-    for (size_t i = 0; i < activity.size(); ++i) {
-        const int x = RoundToInt(width * (static_cast<double>(i) / 60));
-        const int y = RoundToInt(height - static_cast<double>(RoundHalfEven(activity[i] * scale + offset)));
-        points.emplace_back(x, y);
-    }
-    canvas.setPen(Blue);
-    canvas.drawPolyline(points.data(), static_cast<int>(points.size()));
-    canvas.end();
-    MemoryGraph->SetPicture(picture);
+    std::vector<int64_t> heights;
+    heights.reserve(activity.size());
+    for (const int64_t sample : activity)
+        heights.push_back(RoundHalfEven(sample * scale + offset));
+    MemoryGraph->SetPicture(HistoryGraph(MemoryGraph->size(), top, bottom, heights));
 }
 
 void TVelmoraMem::OptimizeMemoryClick(QObject*)

@@ -26,6 +26,12 @@ void TTimer::SetEnabled(bool enabled)
         timer_.stop();
 }
 
+void TTimer::SetInterval(int interval)
+{
+    // Qt restarts a running timer on a new interval.
+    timer_.setInterval(interval);
+}
+
 void TTimer::Expired()
 {
     // One tick at a time waits in the queue; a slow handler does not pile ticks up.

@@ -18,6 +18,8 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
     int Interval() const { return timer_.interval(); }
+    // A running timer starts its new period from now, as the class library's does.
+    void SetInterval(int interval);
 
 private:
     void Expired();

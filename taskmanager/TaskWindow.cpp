@@ -5,12 +5,18 @@
 #include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskNotification.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QCursor>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTableWidget>
+#include <algorithm>
 
 TVelmoraTask* VelmoraTask = nullptr;
 TEnumWindowsVisible EnumWindowsVisible = nullptr;
@@ -33,6 +39,11 @@ THandleResponding HandleResponding = nullptr;
 TGetWindowStatus GetWindowStatus = nullptr;
 
 int SelectedTask = -1;
+
+bool TaskSelected()
+{
+    return SelectedTask >= 0 && SelectedTask < Tasks.size();
+}
 bool TaskAdvanced = false;
 int CheckCountdown = 0;
 
@@ -40,12 +51,14 @@ namespace {
 
 constexpr int GridColumns = 6;
 
+// Writes a cell only when its text changes: an unchanged grid costs no repaint.
 void SetCell(QTableWidget* grid, int row, int column, const QString& text)
 {
-    if (QTableWidgetItem* item = grid->item(row, column))
-        item->setText(text);
-    else
+    QTableWidgetItem* item = grid->item(row, column);
+    if (item == nullptr)
         grid->setItem(row, column, new QTableWidgetItem(text));
+    else if (item->text() != text)
+        item->setText(text);
 }
 
 } // namespace
@@ -61,7 +74,50 @@ TVelmoraTask::TVelmoraTask(QWidget* parent)
     : TForm(parent)
 {
     BuildForm();
+    PopupMenu = [](QMenu* menu, QPoint position) { menu->exec(position); };
+    ConnectHandlers();
     Guarded([this] { FormCreate(this); });
+}
+
+void TVelmoraTask::ConnectHandlers()
+{
+    const auto click = [this](QPushButton* button, void (TVelmoraTask::*handler)(QObject*)) {
+        GuardedConnect(button, &QPushButton::clicked, this,
+                       [this, button, handler] { (this->*handler)(button); });
+    };
+    click(EnableTaskManager, &TVelmoraTask::EnableTaskManagerClick);
+    click(AdvancedTask, &TVelmoraTask::AdvancedTaskClick);
+    click(DatabaseExpert, &TVelmoraTask::DatabaseExpertClick);
+    click(HideTaskManager, &TVelmoraTask::HideTaskManagerClick);
+    click(CustomTrustButton, &TVelmoraTask::CustomTrustButtonClick);
+    click(DatabaseRemove, &TVelmoraTask::DatabaseRemoveClick);
+    click(ActionTaskResume, &TVelmoraTask::ActionTaskResumeClick);
+    click(ActionTaskSuspend, &TVelmoraTask::ActionTaskSuspendClick);
+    click(ActionTaskKill, &TVelmoraTask::ActionTaskKillClick);
+    const auto menu = [this](QAction* action, void (TVelmoraTask::*handler)(QObject*)) {
+        GuardedConnect(action, &QAction::triggered, this,
+                       [this, action, handler] { (this->*handler)(action); });
+    };
+    menu(Trust0Menu, &TVelmoraTask::Trust0MenuClick);
+    menu(Trust1Menu, &TVelmoraTask::Trust1MenuClick);
+    menu(Trust2Menu, &TVelmoraTask::Trust2MenuClick);
+    menu(Trust3Menu, &TVelmoraTask::Trust3MenuClick);
+    menu(Trust4Menu, &TVelmoraTask::Trust4MenuClick);
+    menu(Trust_1Menu, &TVelmoraTask::Trust_1MenuClick);
+    menu(Trust_2Menu, &TVelmoraTask::Trust_2MenuClick);
+    menu(Trust_3Menu, &TVelmoraTask::Trust_3MenuClick);
+    menu(Trust_4Menu, &TVelmoraTask::Trust_4MenuClick);
+    menu(ResumeMenu, &TVelmoraTask::ActionTaskResumeClick);
+    menu(SuspendMenu, &TVelmoraTask::ActionTaskSuspendClick);
+    menu(KillMenu, &TVelmoraTask::ActionTaskKillClick);
+    menu(RemoveMenu, &TVelmoraTask::RemoveMenuClick);
+    GuardedConnect(CustomTrustBar, &QSlider::valueChanged, this,
+                   [this] { CustomTrustBarChange(CustomTrustBar); });
+    // Moving to another row, by keyboard or mouse, is the grid's click; the program's own updates of
+    // the grid block these signals.
+    GuardedConnect(TaskList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                   [this] { TaskListClick(TaskList); });
+    TaskList->viewport()->installEventFilter(this);
 }
 
 void TVelmoraTask::FormCreate(QObject*)
@@ -71,6 +127,7 @@ void TVelmoraTask::FormCreate(QObject*)
     TaskCheckSpeed = 3;
     CheckCountdown = 0;
     SelectedTask = -1;
+    TaskAdvanced = false;
     resize(width(), 450);
     Tasks.clear();
     ForgetScriptErrors();
@@ -81,29 +138,30 @@ void TVelmoraTask::FormCreate(QObject*)
 void TVelmoraTask::updateTaskList()
 {
     const bool all = VelmoraTaskExpert->ShowDesktopTasks->isChecked();
-    // The header is the table's own; its rows are the task rows.
-    TaskList->setRowCount(std::max<int>(Tasks.size(), 1));
-    for (int row = 0; row < TaskList->rowCount(); ++row)
+    TaskRows.clear();
+    for (int i = 0; i < Tasks.size(); ++i)
+        if (all || Tasks[i].Parrent != QLatin1String("Desktop"))
+            TaskRows.append(i);
+    // The header is the table's own; one empty row stands under it when no task is shown.
+    const int rows = std::max<int>(TaskRows.size(), 1);
+    const QSignalBlocker quiet(TaskList->selectionModel());
+    if (TaskList->rowCount() != rows)
+        TaskList->setRowCount(rows);
+    if (TaskRows.isEmpty())
         for (int column = 0; column < GridColumns; ++column)
-            SetCell(TaskList, row, column, QString());
-    int row = 0;
-    for (const TTask& task : std::as_const(Tasks)) {
-        if (!all && task.Parrent == QLatin1String("Desktop"))
-            continue;
+            SetCell(TaskList, 0, column, QString());
+    for (int row = 0; row < TaskRows.size(); ++row) {
+        const TTask& task = Tasks[TaskRows[row]];
         SetCell(TaskList, row, 0, task.Name);
         SetCell(TaskList, row, 1, task.Parrent);
         SetCell(TaskList, row, 2,
                 task.Suspended ? task.Status + QStringLiteral(" (Suspended)") : task.Status);
-        QString trust = QString::number(task.Trust);
-        if (!task.Code.isEmpty())
-            trust += QStringLiteral(" +Coded");
-        SetCell(TaskList, row, 3, trust);
+        SetCell(TaskList, row, 3,
+                task.Code.isEmpty() ? QString::number(task.Trust)
+                                    : QString::number(task.Trust) + QStringLiteral(" +Coded"));
         SetCell(TaskList, row, 4, task.Class);
         SetCell(TaskList, row, 5, task.Executable);
-        ++row;
     }
-    if (!all)
-        TaskList->setRowCount(std::max(row, 1));
 }
 
 void TVelmoraTask::TaskDescription(int sel)
@@ -137,4 +195,179 @@ void TVelmoraTask::TaskDescription(int sel)
     const bool suspended = Tasks[sel].Suspended;
     ActionTaskResume->setVisible(suspended && TaskAdvanced);
     ActionTaskSuspend->setVisible(!suspended && TaskAdvanced);
+}
+
+int TVelmoraTask::TaskOfRow(int row) const
+{
+    return row >= 0 && row < TaskRows.size() ? TaskRows[row] : -1;
+}
+
+void TVelmoraTask::SelectListRect(int x1, int y1, int x2, int y2)
+{
+    const QSignalBlocker quiet(TaskList->selectionModel());
+    TaskList->clearSelection();
+    // Grid row 0 is the table's header.
+    if (y1 < 1 || y2 < 1)
+        return;
+    TaskList->setCurrentCell(y2 - 1, x2, QItemSelectionModel::NoUpdate);
+    TaskList->setRangeSelected(QTableWidgetSelectionRange(std::min(y1, y2) - 1, std::min(x1, x2),
+                                                          std::max(y1, y2) - 1, std::max(x1, x2)),
+                               true);
+}
+
+void TVelmoraTask::SelectRow(int row)
+{
+    SelectedTask = TaskOfRow(row);
+    if (!TaskSelected())
+        return;
+    SelectListRect(0, row + 1, GridColumns - 1, row + 1);
+    CustomTrustBar->setValue(Tasks[SelectedTask].Trust);
+    TaskDescription(SelectedTask);
+}
+
+void TVelmoraTask::TaskListClick(QObject*)
+{
+    SelectRow(TaskList->currentRow());
+}
+
+void TVelmoraTask::TaskListMouseDown(QObject*, Qt::MouseButton Button, QPoint Position)
+{
+    const QModelIndex cell = TaskList->indexAt(Position);
+    if (!cell.isValid())
+        return;
+    {
+        const QSignalBlocker quiet(TaskList->selectionModel());
+        TaskList->setCurrentCell(cell.row(), cell.column(), QItemSelectionModel::NoUpdate);
+    }
+    SelectRow(cell.row());
+    if (Button != Qt::RightButton || !TaskSelected())
+        return;
+    ResumeMenu->setEnabled(Tasks[SelectedTask].Suspended);
+    PopupMenu(TaskMenu, QCursor::pos());
+}
+
+bool TVelmoraTask::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != TaskList->viewport() || event->type() != QEvent::MouseButtonPress)
+        return TForm::eventFilter(watched, event);
+    const auto* press = static_cast<QMouseEvent*>(event);
+    const Qt::MouseButton button = press->button();
+    const QPoint position = press->position().toPoint();
+    Guarded([&] { TaskListMouseDown(TaskList, button, position); });
+    // The grid's own handling would select a single cell, or clear the selection beside the cells.
+    return button != Qt::LeftButton || !TaskList->indexAt(position).isValid();
+}
+
+void TVelmoraTask::SetMenuTrust(int trust)
+{
+    if (!TaskSelected())
+        return;
+    CustomTrustBar->setValue(trust);
+    Tasks[SelectedTask].Trust = trust;
+}
+
+void TVelmoraTask::Trust0MenuClick(QObject*)
+{
+    SetMenuTrust(0);
+}
+
+void TVelmoraTask::Trust1MenuClick(QObject*)
+{
+    SetMenuTrust(1);
+}
+
+void TVelmoraTask::Trust2MenuClick(QObject*)
+{
+    SetMenuTrust(2);
+}
+
+void TVelmoraTask::Trust3MenuClick(QObject*)
+{
+    SetMenuTrust(3);
+}
+
+void TVelmoraTask::Trust4MenuClick(QObject*)
+{
+    SetMenuTrust(4);
+}
+
+void TVelmoraTask::Trust_1MenuClick(QObject*)
+{
+    SetMenuTrust(-1);
+}
+
+void TVelmoraTask::Trust_2MenuClick(QObject*)
+{
+    SetMenuTrust(-2);
+}
+
+void TVelmoraTask::Trust_3MenuClick(QObject*)
+{
+    SetMenuTrust(-3);
+}
+
+void TVelmoraTask::Trust_4MenuClick(QObject*)
+{
+    SetMenuTrust(-4);
+}
+
+void TVelmoraTask::CustomTrustBarChange(QObject*)
+{
+    CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
+}
+
+void TVelmoraTask::CustomTrustButtonClick(QObject*)
+{
+    if (!TaskSelected())
+        return;
+    Tasks[SelectedTask].Trust = CustomTrustBar->value();
+    TaskDescription(SelectedTask);
+}
+
+void TVelmoraTask::ActionTaskKillClick(QObject*)
+{
+    if (TaskSelected())
+        Tasks[SelectedTask].KillRequested = true;
+}
+
+void TVelmoraTask::ActionTaskSuspendClick(QObject*)
+{
+    if (TaskSelected()) {
+        Tasks[SelectedTask].Suspended = true;
+        Tasks[SelectedTask].SuspendRequested = true;
+    }
+    TaskDescription(SelectedTask);
+}
+
+void TVelmoraTask::ActionTaskResumeClick(QObject*)
+{
+    if (TaskSelected()) {
+        TTask& task = Tasks[SelectedTask];
+        task.Suspended = false;
+        // A suspend not yet carried out must not stop the program after this resume.
+        task.SuspendRequested = false;
+        HandleResume(task.Handle);
+    }
+    TaskDescription(SelectedTask);
+}
+
+void TVelmoraTask::AdvancedTaskClick(QObject*)
+{
+    TaskAdvanced = !TaskAdvanced;
+    AdvancedTask->setText(TaskAdvanced ? QStringLiteral("Less") : QStringLiteral("More"));
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{CustomTrustLabel, CustomTrustButton, CustomTrustBar, DatabaseRemove,
+                                         TaskScriptButton, MonitorButton})
+        control->setVisible(TaskAdvanced);
+    ActionTaskResume->setVisible(false);
+    ActionTaskSuspend->setVisible(TaskAdvanced);
+    ActionTaskKill->setVisible(TaskAdvanced);
+    if (!isMaximized())
+        resize(width(), TaskAdvanced ? 530 : 450);
+}
+
+void TVelmoraTask::HideTaskManagerClick(QObject*)
+{
+    VelmoraTaskExpert->hide();
+    hide();
 }

@@ -5,7 +5,13 @@
 #include "libraries/Brevant.h"
 #include "tasks/TaskClasses.h"
 
+#include <QList>
+#include <QPoint>
+#include <functional>
+
+class QAction;
 class QLabel;
+class QMenu;
 class QListWidget;
 class QPushButton;
 class QSlider;
@@ -65,12 +71,73 @@ public:
     // window as the user data (see WindowListOf).
     QListWidget* NowRunning = nullptr;
 
+    // Opened by a right press on a task's row.
+    QMenu* TaskMenu = nullptr;
+    QAction* CancelMenu = nullptr;
+    QMenu* TrustMenu = nullptr;
+    QAction* Trust0Menu = nullptr;
+    QMenu* TrustPosMenu = nullptr;
+    QAction* Trust1Menu = nullptr;
+    QAction* Trust2Menu = nullptr;
+    QAction* Trust3Menu = nullptr;
+    QAction* Trust4Menu = nullptr;
+    QMenu* TrustNegMenu = nullptr;
+    QAction* Trust_1Menu = nullptr;
+    QAction* Trust_2Menu = nullptr;
+    QAction* Trust_3Menu = nullptr;
+    QAction* Trust_4Menu = nullptr;
+    QAction* ResumeMenu = nullptr;
+    QAction* SuspendMenu = nullptr;
+    QAction* KillMenu = nullptr;
+    QAction* RemoveMenu = nullptr;
+
+    // Pops the menu up at a screen position and returns when it closes; tests replace it.
+    std::function<void(QMenu* menu, QPoint position)> PopupMenu;
+
     void FormCreate(QObject* Sender);
 
-    // Rebuilds the grid from Tasks.
+    // Rebuilds the grid from Tasks. Only cells whose text changed are written, so the selection
+    // and the scroll position stay while the user looks at the grid.
     void updateTaskList();
     // Fills the panel for Tasks[sel], or resets it when sel is no index of Tasks.
     void TaskDescription(int sel);
+    // Selects the cells from column x1, row y1 to column x2, row y2 (the current cell), in grid
+    // rows (row 0 is the header); y1 = -1 leaves no cell selected.
+    void SelectListRect(int x1, int y1, int x2, int y2);
+    // The index in Tasks of the task that the table's row `row` shows (grid row row + 1); -1 for
+    // an empty row or no row.
+    int TaskOfRow(int row) const;
+
+    // The task database as a whole: false when there is nothing to save, or no file to load.
+    bool DataTaskSave(const QString& path);
+    bool DataTaskLoad(const QString& path);
+    // The expert window's database commands, which say how they went.
+    void DatabaseLoad();
+    void DatabaseSave();
+    void DatabaseClear();
+
+    void EnableTaskManagerClick(QObject* Sender);
+    void AdvancedTaskClick(QObject* Sender);
+    void DatabaseExpertClick(QObject* Sender);
+    void HideTaskManagerClick(QObject* Sender);
+    void TaskListClick(QObject* Sender);
+    void TaskListMouseDown(QObject* Sender, Qt::MouseButton Button, QPoint Position);
+    void Trust0MenuClick(QObject* Sender);
+    void Trust1MenuClick(QObject* Sender);
+    void Trust2MenuClick(QObject* Sender);
+    void Trust3MenuClick(QObject* Sender);
+    void Trust4MenuClick(QObject* Sender);
+    void Trust_1MenuClick(QObject* Sender);
+    void Trust_2MenuClick(QObject* Sender);
+    void Trust_3MenuClick(QObject* Sender);
+    void Trust_4MenuClick(QObject* Sender);
+    void CustomTrustBarChange(QObject* Sender);
+    void CustomTrustButtonClick(QObject* Sender);
+    void ActionTaskKillClick(QObject* Sender);
+    void ActionTaskSuspendClick(QObject* Sender);
+    void ActionTaskResumeClick(QObject* Sender);
+    void DatabaseRemoveClick(QObject* Sender);
+    void RemoveMenuClick(QObject* Sender);
 
     // One turn of the task cycle after the window list was refilled: refreshes the window while
     // it is shown and, once every check interval, matches the windows against the tasks.
@@ -79,14 +146,32 @@ public:
     // and running its scripts.
     void performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildForm();
+    void ConnectHandlers();
+    void SelectRow(int row);
+    void SetMenuTrust(int trust);
+    void ClearTasks();
+
+    // The table's row r shows Tasks[TaskRows[r]]: with desktop tasks left out the two differ.
+    QList<int> TaskRows;
 };
 
 extern TVelmoraTask* VelmoraTask;
 
+extern const QString TaskDatabaseFile;
+
+// Handed to the expert window for its three database buttons.
+void ExpertLoadDataNow();
+void ExpertSaveDataNow();
+void ExpertClearDataNow();
+
 // Index into Tasks of the selected task; any value outside Tasks counts as none.
 extern int SelectedTask;
+bool TaskSelected();
 // The window shows its advanced controls ("More" pressed).
 extern bool TaskAdvanced;
 // Loop turns left until the next task check; may fall below 0.
