@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QSlider>
 #include <QTableWidget>
+#include <algorithm>
 #include <variant>
 #include <vector>
 

@@ -11,7 +11,6 @@
 #include "taskmanager/TaskWindow.h"
 #include "tasks/TaskClasses.h"
 #include "temperature/TempExpert.h"
-#include "tests/settings/FileSizeLimit.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/WorkingFolder.h"
 
@@ -23,13 +22,14 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTableWidget>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
 const QString OptionsFile = QStringLiteral("Database/Options.ini");
 const QString ExcludeFile = QStringLiteral("Database/Exclude.txt");
-const QString TaskDatabaseFile = QStringLiteral("Database/TaskDatabase.xml");
 
 QByteArray Contents(const char* path)
 {
@@ -37,30 +37,44 @@ QByteArray Contents(const char* path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The exclude table's column, top row first.
 QStringList ExcludeRows()
 {
-    const QTableWidget* table = VelmoraTaskExpert->ExcludeTable;
     QStringList rows;
-    for (int row = 0; row < table->rowCount(); ++row)
-        rows.append(table->item(row, 0) != nullptr ? table->item(row, 0)->text() : QString());
+    for (int row = 0; row < VelmoraTaskExpert->ExcludeTable->rowCount(); ++row) {
+        const QTableWidgetItem* cell = VelmoraTaskExpert->ExcludeTable->item(row, 0);
+        rows.append(cell != nullptr ? cell->text() : QString());
+    }
     return rows;
 }
 
-TTask NamedTask(const char* name)
+// The AUTO START and AUTO STOP choices.
+std::vector<TRadioGroup*> AutoGroups()
 {
-    TTask task;
-    ClearTask(task);
-    task.Name = QString::fromUtf8(name);
-    return task;
+    const TVelmoraTaskExpert* t = VelmoraTaskExpert;
+    return {t->AutoStartEnableGroup, t->AutoStartLoadGroup, t->AutoStartAllowGroup,
+            t->AutoStopEnableGroup,  t->AutoStopSaveGroup,  t->AutoStopClearGroup};
 }
 
-// Runs of the whole program in one working folder: start, first-run step, exit, start again.
+// Files cannot grow beyond `bytes` while it lives, as on a full disk.
+struct FullDisk {
+    explicit FullDisk(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const rlimit limit{bytes, previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &previous); }
+    rlimit previous{};
+};
+
+// Runs of the whole program in one working folder: start with its first-run step, exit, again.
 class OptionsTest : public testing::Test {
 protected:
     void SetUp() override { Application::ResetTerminated(); }
     void TearDown() override { End(); }
 
-    // The program's start up to the end of its first-run step.
     void Start()
     {
         CreateProgramWindows();
@@ -69,7 +83,6 @@ protected:
         QDeadlineTimer deadline(10000);
         while (VelmoraMain->FirstRunTimer != nullptr && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        ASSERT_EQ(VelmoraMain->FirstRunTimer, nullptr);
     }
 
     // "Exit Velmora"; true when the program ends.
@@ -79,7 +92,7 @@ protected:
         return Application::Terminated();
     }
 
-    // What follows the end of the message loop; a run that did not end unloads its libraries here.
+    // What follows the end of the message loop.
     void End()
     {
         if (!running_)
@@ -111,6 +124,7 @@ private:
 
 TEST_F(OptionsTest, AFirstStartThenExitWritesAllTenSectionsAndOneEmptyExcludeLine)
 {
+    folder.Write(MemoryErrorLogFile, "an error");
     Start();
     EXPECT_FALSE(folder.Exists(OptionsFile));
     ASSERT_TRUE(Exit());
@@ -132,86 +146,79 @@ TEST_F(OptionsTest, AFirstStartThenExitWritesAllTenSectionsAndOneEmptyExcludeLin
                          "[Task AUTO STOP]\r\nStates=0 always, 1 ask, 2 never\r\nEnabled=0\r\n"
                          "Save Database=0\r\nClear Database=1\r\n");
     EXPECT_EQ(folder.Read(ExcludeFile), "\r\n");
+    // "Delete log on exit" by design.
+    EXPECT_FALSE(folder.Exists(MemoryErrorLogFile));
     EXPECT_EQ(boxes.Count(), 0);
 }
 
 TEST_F(OptionsTest, EverySavedSettingIsBackAfterARestart)
 {
     Start();
-    TVelmoraTaskExpert* task = VelmoraTaskExpert;
-    TVelmoraTaskAction* notification = VelmoraTaskAction;
     VelmoraMemExpert->LogErrorKeepGroup->SetItemIndex(2);
     VelmoraMemExpert->SafetyMemoryBar->setValue(9);
     VelmoraTempExpert->SpeedTempBar->setValue(7);
     VelmoraTempExpert->MaxTempBar->setValue(60);
     VelmoraTempExpert->AutoRunEnableGroup->SetItemIndex(0);
+    TVelmoraTaskExpert* task = VelmoraTaskExpert;
     task->SpeedTaskBar->setValue(5);
     boxes.Answer(IDYES);
     task->RememberByApp->setChecked(true);
     task->CheckForNew->setChecked(false);
     task->ShowDesktopTasks->setChecked(false);
     task->StrictSecurity->setChecked(true);
-    notification->UnknownRepeat->setChecked(false);
-    notification->PositiveRepeat->setChecked(true);
-    notification->NegativeRepeat->setChecked(true);
-    task->AutoStartEnableGroup->SetItemIndex(2);
-    task->AutoStartLoadGroup->SetItemIndex(0);
-    task->AutoStartAllowGroup->SetItemIndex(-1);
-    task->AutoStopEnableGroup->SetItemIndex(1);
-    task->AutoStopSaveGroup->SetItemIndex(2);
-    task->AutoStopClearGroup->SetItemIndex(0);
-    // AUTO START is disabled: the manager starts without a question, now and at the next start.
+    VelmoraTaskAction->UnknownRepeat->setChecked(false);
+    VelmoraTaskAction->PositiveRepeat->setChecked(true);
+    VelmoraTaskAction->NegativeRepeat->setChecked(true);
+    const int choices[] = {0, 2, 2, 1, 2, 0};
+    for (size_t i = 0; i < std::size(choices); ++i)
+        AutoGroups()[i]->SetItemIndex(choices[i]);
+    // These AUTO START choices ask nothing, now and at the next start.
     VelmoraTask->EnableTaskManagerClick(nullptr);
-    ASSERT_TRUE(VelmoraTask->ManagerStarted);
     task->ExcludeTable->setRowCount(3);
     task->ExcludeTable->setItem(0, 0, new QTableWidgetItem(QStringLiteral("alpha")));
     task->ExcludeTable->setItem(2, 0, new QTableWidgetItem(QStringLiteral("Ünïcode  ")));
     ASSERT_EQ(boxes.Count(), 1);
-    boxes.Answer(IDYES);
 
     Restart();
     task = VelmoraTaskExpert;
-    notification = VelmoraTaskAction;
     EXPECT_EQ(VelmoraMemExpert->LogErrorKeepGroup->ItemIndex(), 2);
-    EXPECT_EQ(VelmoraMemExpert->SafetyMemoryBar->value(), 9);
     EXPECT_EQ(VelmoraMemExpert->SafetyMemoryLabel->text(), QStringLiteral("Safety Memory Space: 9 mb"));
     EXPECT_EQ(VelmoraTempExpert->SpeedTempBar->value(), 7);
-    EXPECT_EQ(VelmoraTempExpert->MaxTempBar->value(), 60);
     EXPECT_EQ(VelmoraTempExpert->MaxTempLabel->text(), QStringLiteral("Maximum Temperature: 60 degrees"));
     EXPECT_EQ(VelmoraTempExpert->AutoRunEnableGroup->ItemIndex(), 0);
     EXPECT_EQ(TaskCheckSpeed, 5);
-    EXPECT_EQ(task->SpeedTaskBar->value(), 5);
     EXPECT_EQ(task->SpeedTaskLabel->text(), QStringLiteral("Check tasks: Every 2500 ms"));
-    // The box asks again at the start.
-    ASSERT_EQ(boxes.Count(), 2);
-    EXPECT_EQ(boxes.Calls()[1].caption, QStringLiteral("Rememember by application?"));
-    EXPECT_TRUE(task->RememberByApp->isChecked());
-    EXPECT_FALSE(task->CheckForNew->isChecked());
     EXPECT_FALSE(CheckForNewTasks);
     EXPECT_FALSE(task->ShowDesktopTasks->isChecked());
     EXPECT_TRUE(task->StrictSecurity->isChecked());
-    EXPECT_FALSE(notification->UnknownRepeat->isChecked());
-    EXPECT_TRUE(notification->PositiveRepeat->isChecked());
-    EXPECT_TRUE(notification->NegativeRepeat->isChecked());
-    EXPECT_EQ(task->AutoStartEnableGroup->ItemIndex(), 2);
-    EXPECT_EQ(task->AutoStartLoadGroup->ItemIndex(), 0);
-    EXPECT_EQ(task->AutoStartAllowGroup->ItemIndex(), -1);
-    EXPECT_EQ(task->AutoStopEnableGroup->ItemIndex(), 1);
-    EXPECT_EQ(task->AutoStopSaveGroup->ItemIndex(), 2);
-    EXPECT_EQ(task->AutoStopClearGroup->ItemIndex(), 0);
-    EXPECT_TRUE(VelmoraTask->ManagerStarted);
+    EXPECT_FALSE(VelmoraTaskAction->UnknownRepeat->isChecked());
+    EXPECT_TRUE(VelmoraTaskAction->PositiveRepeat->isChecked());
+    EXPECT_TRUE(VelmoraTaskAction->NegativeRepeat->isChecked());
+    for (size_t i = 0; i < std::size(choices); ++i)
+        EXPECT_EQ(AutoGroups()[i]->ItemIndex(), choices[i]) << i;
     EXPECT_EQ(VelmoraTask->EnableTaskManager->text(), QStringLiteral("Task Manager Started (click to stop)"));
     EXPECT_EQ(ExcludeRows(), QStringList({QStringLiteral("alpha"), QString(), QStringLiteral("Ünïcode  ")}));
+    // A ticked "Remember by application" asks at every start; "No" clears it for good.
+    ASSERT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(boxes.Calls()[1].caption, QStringLiteral("Rememember by application?"));
+    EXPECT_FALSE(task->RememberByApp->isChecked());
+    ASSERT_TRUE(Exit());
+    EXPECT_TRUE(Options().contains("Remember by application=0\r\n"));
 }
 
-TEST_F(OptionsTest, HandWrittenValuesAreClampedByTheControlsAndGarbageKeepsThem)
+TEST_F(OptionsTest, AHandEditedFileIsReadUnderEachSectionsConditionAndTheControlsHoldItsValues)
 {
-    folder.Write(OptionsFile, "[memory]\nKeep Log Error=two\nSafety MB=40\n"
+    folder.Write(OptionsFile, "\xEF\xBB\xBF; edited by hand\n"
+                              "[memory]\nKeep Log Error=two\n  safety mb  =  40  \n\n"
                               "[Temperature Update]\nRefresh *500msec=$A\nOverheat temperature=5\n"
                               "[Temperature Auto Start]\nEnabled=-3\n"
-                              "[Task Update]\nRefresh *500msec=0x5\nCheck for new tasks=maybe\n"
+                              "[Task Save]\nSave AUTO STOP Options=0\nSave Notification Options=0\n"
+                              "[Task Update]\nRefresh *500msec=0x5\n"
+                              "[Task Management]\nManager Started=1\n"
+                              "[Task Notification]\nRepeat for positive=1\n"
                               "[Task AUTO START]\nEnabled=7\n"
-                              "[Task AUTO STOP]\nEnabled=-3\n");
+                              "[Task AUTO STOP]\nEnabled=2\n");
+    folder.Write(ExcludeFile, "one\ntwo\r\nthree");
     Start();
     EXPECT_EQ(VelmoraMemExpert->LogErrorKeepGroup->ItemIndex(), 1);
     EXPECT_EQ(VelmoraMemExpert->SafetyMemoryBar->value(), 16);
@@ -219,36 +226,42 @@ TEST_F(OptionsTest, HandWrittenValuesAreClampedByTheControlsAndGarbageKeepsThem)
     EXPECT_EQ(VelmoraTempExpert->MaxTempBar->value(), 20);
     EXPECT_EQ(VelmoraTempExpert->AutoRunEnableGroup->ItemIndex(), -1);
     EXPECT_EQ(TaskCheckSpeed, 5);
-    EXPECT_EQ(VelmoraTaskExpert->SpeedTaskBar->value(), 5);
-    EXPECT_TRUE(VelmoraTaskExpert->CheckForNew->isChecked());
+    // Read only while their boxes are ticked, whatever the file holds.
+    EXPECT_FALSE(VelmoraTaskAction->PositiveRepeat->isChecked());
+    EXPECT_EQ(VelmoraTaskExpert->AutoStopEnableGroup->ItemIndex(), 0);
+    // "Automatically disabled": the manager starts through AUTO START without asking to.
     EXPECT_EQ(VelmoraTaskExpert->AutoStartEnableGroup->ItemIndex(), 2);
-    EXPECT_EQ(VelmoraTaskExpert->AutoStopEnableGroup->ItemIndex(), -1);
-    // [Temperature Save] is missing: its boxes keep their design values.
-    EXPECT_TRUE(VelmoraTempExpert->TempSaveAutoStartOpt->isChecked());
+    EXPECT_TRUE(VelmoraTask->ManagerStarted);
+    EXPECT_EQ(ExcludeRows(),
+              QStringList({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}));
+    EXPECT_EQ(boxes.Count(), 0);
 }
 
-TEST_F(OptionsTest, ASectionWhoseBoxIsClearedIsGoneAndItsControlsStartFromTheirDesign)
+TEST_F(OptionsTest, ClearedSaveBoxesLeaveTheirPartsOutAndTheNextStartHasTheDesignValues)
 {
+    folder.Write(TaskLibraryFile, Contents(FAKE_TASK_LIBRARY));
     Start();
+    ASSERT_NE(TaskLibraryHandle, nullptr);
+    Tasks.append(TTask{});
+    Tasks.back().Name = QStringLiteral("editor");
     VelmoraTempExpert->AutoRunEnableGroup->SetItemIndex(2);
     VelmoraTempExpert->TempSaveAutoStartOpt->setChecked(false);
+    VelmoraTaskExpert->TaskSaveDataOpt->setChecked(false);
+    VelmoraTaskExpert->TaskSaveExcludeOpt->setChecked(false);
     Restart();
     EXPECT_FALSE(Options().contains("[Temperature Auto Start]"));
+    EXPECT_FALSE(Options().contains("[Task Save]"));
+    EXPECT_FALSE(folder.Exists(TaskDatabaseFile));
+    EXPECT_FALSE(folder.Exists(ExcludeFile));
     EXPECT_EQ(VelmoraTempExpert->AutoRunEnableGroup->ItemIndex(), 1);
-    EXPECT_FALSE(VelmoraTempExpert->TempSaveAutoStartOpt->isChecked());
-}
+    EXPECT_TRUE(VelmoraTaskExpert->TaskSaveDataOpt->isChecked());
+    EXPECT_EQ(ExcludeRows(), QStringList{QString()});
 
-TEST_F(OptionsTest, DeleteLogOnExitErasesTheMemoryLogAtEveryExit)
-{
-    folder.Write(MemoryErrorLogFile, "an error");
-    Start();
-    ASSERT_EQ(VelmoraMemExpert->LogErrorKeepGroup->ItemIndex(), 1);
-    Restart();
-    EXPECT_FALSE(folder.Exists(MemoryErrorLogFile));
-    folder.Write(MemoryErrorLogFile, "another error");
-    VelmoraMemExpert->LogErrorKeepGroup->SetItemIndex(0);
+    // The database is saved whether or not the manager ever ran.
+    Tasks.append(TTask{});
+    Tasks.back().Name = QStringLiteral("editor");
     ASSERT_TRUE(Exit());
-    EXPECT_TRUE(folder.Exists(MemoryErrorLogFile));
+    EXPECT_TRUE(folder.Read(TaskDatabaseFile).contains("editor"));
 }
 
 TEST_F(OptionsTest, AFailedWriteStopsTheExitAndKeepsTheOldFile)
@@ -257,114 +270,16 @@ TEST_F(OptionsTest, AFailedWriteStopsTheExitAndKeepsTheOldFile)
     const QByteArray old = "[Memory]\r\nSafety MB=3\r\n";
     folder.Write(OptionsFile, old);
     Start();
-    ASSERT_EQ(VelmoraMemExpert->SafetyMemoryBar->value(), 3);
     {
-        const FileSizeLimit full(64);
-        VelmoraTempExpert->MaxTempBar->setValue(100);
+        const FullDisk full(64);
         EXPECT_FALSE(Exit());
     }
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Calls()[0].text, QStringLiteral("Unable to write to Database/Options.ini."));
     EXPECT_EQ(Options(), old);
-    // The program runs on as it was.
     EXPECT_NE(MemoryLibraryHandle, nullptr);
     EXPECT_TRUE(VelmoraMain->MemoryTimer->Enabled());
     EXPECT_TRUE(VelmoraMain->NotifyIcon()->Shown());
-
-    // The settings fit, the exclude list does not: the old list stays and the exit stops again.
-    folder.Write(ExcludeFile, "old\r\n");
-    VelmoraTaskExpert->ExcludeTable->setRowCount(400);
-    VelmoraTaskExpert->ExcludeTable->setItem(399, 0, new QTableWidgetItem(QString(4096, u'x')));
-    {
-        const FileSizeLimit full(4096);
-        EXPECT_FALSE(Exit());
-    }
-    EXPECT_EQ(boxes.Count(), 2);
-    EXPECT_TRUE(Options().contains("Overheat temperature=100"));
-    EXPECT_EQ(folder.Read(ExcludeFile), "old\r\n");
-    EXPECT_NE(MemoryLibraryHandle, nullptr);
-    VelmoraTaskExpert->ExcludeTable->setRowCount(1);
-    ASSERT_TRUE(Exit());
-    EXPECT_EQ(folder.Read(ExcludeFile), "\r\n");
-}
-
-TEST_F(OptionsTest, TheNotificationAndAutoSectionsAreReadOnlyWhileTheirBoxesAreTicked)
-{
-    folder.Write(OptionsFile, "[Task Save]\nSave AUTO STOP Options=0\nSave Notification Options=0\n"
-                              "[Task Notification]\nRepeat for positive=1\n"
-                              "[Task AUTO START]\nEnabled=0\n"
-                              "[Task AUTO STOP]\nEnabled=2\n");
-    Start();
-    EXPECT_FALSE(VelmoraTaskExpert->TaskSaveAutoStopOpt->isChecked());
-    EXPECT_FALSE(VelmoraTaskAction->PositiveRepeat->isChecked());
-    EXPECT_EQ(VelmoraTaskExpert->AutoStartEnableGroup->ItemIndex(), 0);
-    EXPECT_EQ(VelmoraTaskExpert->AutoStopEnableGroup->ItemIndex(), 0);
-}
-
-TEST_F(OptionsTest, WithSaveTheSaveOptionsClearedNeitherTaskSaveNorTheDatabaseIsWritten)
-{
-    folder.Write(TaskLibraryFile, Contents(FAKE_TASK_LIBRARY));
-    Start();
-    ASSERT_NE(TaskLibraryHandle, nullptr);
-    Tasks.append(NamedTask("editor"));
-    VelmoraTaskExpert->TaskSaveDataOpt->setChecked(false);
-    Restart();
-    EXPECT_FALSE(Options().contains("[Task Save]"));
-    EXPECT_FALSE(folder.Exists(TaskDatabaseFile));
-    EXPECT_TRUE(VelmoraTaskExpert->TaskSaveDataOpt->isChecked());
-
-    // Saved whether or not the manager ever ran.
-    Tasks.append(NamedTask("editor"));
-    ASSERT_FALSE(VelmoraTask->ManagerStarted);
-    ASSERT_TRUE(Exit());
-    EXPECT_TRUE(folder.Read(TaskDatabaseFile).contains("editor"));
-}
-
-TEST_F(OptionsTest, ManagerStartedStartsTheManagerThroughAutoStart)
-{
-    folder.Write(OptionsFile, "[Task Management]\nManager Started=1\n");
-    boxes.Answer(IDYES);
-    Start();
-    EXPECT_TRUE(VelmoraTask->ManagerStarted);
-    // No database file: the load question is not asked.
-    ASSERT_EQ(boxes.Count(), 2);
-    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Velmora AUTO START: Enable?"));
-    EXPECT_EQ(boxes.Calls()[1].caption, QStringLiteral("Velmora AUTO START: Allow all?"));
-    End();
-
-    folder.Write(OptionsFile, "[Task Management]\nManager Started=0\n");
-    Start();
-    EXPECT_FALSE(VelmoraTask->ManagerStarted);
-    EXPECT_EQ(boxes.Count(), 2);
-}
-
-TEST_F(OptionsTest, RememberByApplicationAsksAtEveryStartAndNoClearsIt)
-{
-    folder.Write(OptionsFile, "[Task Update]\nRemember by application=1\n");
-    boxes.Answer(IDYES);
-    Start();
-    ASSERT_EQ(boxes.Count(), 1);
-    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Rememember by application?"));
-    EXPECT_TRUE(VelmoraTaskExpert->RememberByApp->isChecked());
-    Restart();
-    EXPECT_EQ(boxes.Count(), 2);
-    EXPECT_FALSE(VelmoraTaskExpert->RememberByApp->isChecked());
-    ASSERT_TRUE(Exit());
-    EXPECT_TRUE(Options().contains("Remember by application=0\r\n"));
-}
-
-TEST_F(OptionsTest, TheExcludeListIsKeptOnlyWhileItsBoxIsTicked)
-{
-    folder.Write(ExcludeFile, "one\ntwo\r\nthree");
-    Start();
-    EXPECT_EQ(ExcludeRows(),
-              QStringList({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}));
-    Restart();
-    EXPECT_EQ(folder.Read(ExcludeFile), "one\r\ntwo\r\nthree\r\n");
-    VelmoraTaskExpert->TaskSaveExcludeOpt->setChecked(false);
-    Restart();
-    EXPECT_FALSE(folder.Exists(ExcludeFile));
-    EXPECT_EQ(ExcludeRows(), QStringList{QString()});
 }
 
 } // namespace
