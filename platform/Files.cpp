@@ -134,19 +134,20 @@ void ReplaceFile(const QString& path, const QByteArray& content)
     // Not QSaveFile: it reports success for a new file that the disk cut short.
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     errno = 0;
-    if (!file.open())
-        throw EVelmoraError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, SystemReason(errno ? errno : EACCES)));
-    file.setPermissions(FileExists(path)
-                            ? QFile::permissions(path)
-                            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (file.write(content) != content.size() || !file.flush())
-        throw EInOutError(file.errorString());
-    if (::fsync(file.handle()) != 0)
-        throw EInOutError(SystemReason(errno));
-    std::error_code error;
-    std::filesystem::rename(ToPath(file.fileName()), ToPath(path), error);
-    if (error)
-        throw EInOutError(QString::fromStdString(error.message()));
-    file.setAutoRemove(false);
+    const bool written =
+        file.open() && file.write(content) == content.size() && file.flush() && ::fsync(file.handle()) == 0;
+    QString reason = errno != 0 ? SystemReason(errno) : file.errorString();
+    if (written) {
+        file.setPermissions(FileExists(path)
+                                ? QFile::permissions(path)
+                                : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        std::error_code error;
+        std::filesystem::rename(ToPath(file.fileName()), ToPath(path), error);
+        if (!error) {
+            file.setAutoRemove(false);
+            return;
+        }
+        reason = QString::fromStdString(error.message());
+    }
+    throw EVelmoraError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
 }

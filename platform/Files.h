@@ -25,6 +25,5 @@ QStringList ReadTextLines(const QString& path);
 void WriteTextLines(const QString& path, const QStringList& lines);
 // Replaces the file with `content` in one step: a new file in the same folder takes the old one's
 // place only once it is complete, so a full disk or a crash leaves the old file whole. Raises
-// EVelmoraError "Cannot create file "%s". %s" when the new file cannot be created, EInOutError
-// when writing it or putting it in place fails.
+// EVelmoraError "Cannot create file "%s". %s" with the system's reason when any of that fails.
 void ReplaceFile(const QString& path, const QByteArray& content);
