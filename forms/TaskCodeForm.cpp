@@ -44,6 +44,7 @@ void TVelmoraTaskCode::BuildForm()
         {QStringLiteral("If all =, <, >, <=, >=, <> opperations in the conditions above are found "
                         "true, the actions bellow with Perform type will be performed.")});
     LogErrorDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    LogErrorDescription->setMaximumHeight(LogErrorDescription->fontMetrics().lineSpacing() * 4);
     CodeDescription = Description(this, QStringLiteral("CodeDescription"), {});
 
     auto* layout = new QGridLayout(this);
@@ -56,7 +57,6 @@ void TVelmoraTaskCode::BuildForm()
     layout->addWidget(ApplyButton, 5, 1);
     layout->setRowStretch(0, 2);
     layout->setRowStretch(3, 2);
-    layout->setRowStretch(5, 1);
 
     resize(640, 600);
 }

@@ -129,6 +129,9 @@ void TVelmoraTaskExpert::BuildForm()
     ExcludeTable->verticalHeader()->hide();
     ExcludeTable->horizontalHeader()->setStretchLastSection(true);
     ExcludeTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Typing into a cell edits it, as a double-click does.
+    ExcludeTable->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                                  QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     ExcludeTable->setItemDelegate(new TypedTextDelegate(ExcludeTable));
     ExcludeAdd = Button(Excludes, "ExcludeAdd", QStringLiteral("Add Row"));
     ExcludeRemove = Button(Excludes, "ExcludeRemove", QStringLiteral("Remove Row"));

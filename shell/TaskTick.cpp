@@ -5,10 +5,10 @@
 #include "platform/ErrorGuard.h"
 #include "platform/Timer.h"
 #include "taskmanager/TaskExpert.h"
+#include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskNotification.h"
 #include "taskmanager/TaskWindow.h"
 
-#include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 
@@ -27,8 +27,9 @@ void RunTaskLoop()
         // take every window in again, and after an exit the library is gone.
         if (Application::Terminated() || !VelmoraTask->ManagerStarted)
             return;
-        VelmoraTask->NowRunning->clear();
+        BeginWindowList();
         EnumWindows(EnumWindowsAll, &NowRunningItems());
+        EndWindowList(VelmoraTask->NowRunning);
         VelmoraTask->taskInstance();
         if (!RepeatAgain)
             return;

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -44,7 +45,7 @@ bool SameScript(const TScript& a, const TScript& b)
 
 // Runs a script for a check. A rule's error ends only this script: the check goes on with the
 // next step and the other tasks, and the error is kept for the tick to show.
-bool RunCheckedScript(TTask& task, bool global, const QString& owner)
+bool RunCheckedScript(TTask& task, bool global, QString owner)
 {
     try {
         RunTaskScript(task);
@@ -82,9 +83,17 @@ bool Excluded(const QString& name)
     return false;
 }
 
-QString ExecutableText(TWindowHandle wnd)
+// "Process ID: " and the decimal of the window's process, written only when it changed.
+void AssignExecutable(QString& target, TWindowHandle wnd)
 {
-    return QStringLiteral("Process ID: ") + QString::number(HandleToID(wnd));
+    const QLatin1StringView prefix("Process ID: ");
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, HandleToID(wnd)).ptr;
+    const QLatin1StringView number(digits, end);
+    if (target.size() == prefix.size() + number.size() && target.startsWith(prefix) &&
+        QStringView(target).sliced(prefix.size()) == number)
+        return;
+    target = prefix + number;
 }
 
 } // namespace
@@ -127,20 +136,25 @@ void TVelmoraTask::taskInstance()
     for (int i = 0; i < tasks && i < Tasks.size(); ++i) {
         if (Excluded(Tasks[i].Name))
             continue;
-        Tasks[i].Status = StatusString(Tasks[i].Name, Tasks[i].Handle, NowRunningItems());
-        if (Tasks[i].Status == Inactive && !Tasks[i].Name.isEmpty())
-            performTaskChanges(Tasks[i].Name, 0, Tasks[i].Trust);
+        AssignStatusString(Tasks[i].Status, Tasks[i].Name, Tasks[i].Handle, NowRunningItems());
+        // A copy: the name must not change under the call that updates the task.
+        const QString name = Tasks[i].Name;
+        if (Tasks[i].Status == Inactive && !name.isEmpty())
+            performTaskChanges(name, 0, Tasks[i].Trust);
     }
     CheckCountdown = TaskCheckSpeed;
 }
 
 void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust)
 {
-    QString status = Inactive;
+    // Kept between calls: a status as before costs no allocation.
+    static QString status;
     if (changeHandle != 0) {
-        status = StatusString(changeName, changeHandle, NowRunningItems());
+        AssignStatusString(status, changeName, changeHandle, NowRunningItems());
         if (status == Inactive)
             changeHandle = 0;
+    } else {
+        status = Inactive;
     }
     const int idx = FindTask(changeName, changeHandle);
     if (idx == -1) {
@@ -154,7 +168,7 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
         task.Parrent = ParentAppNameText(changeHandle);
         task.Class = HandleToClassText(changeHandle);
         task.ProcessId = HandleToID(changeHandle);
-        task.Executable = ExecutableText(changeHandle);
+        AssignExecutable(task.Executable, changeHandle);
         task.Trust = 0;
         task.Notification = QStringLiteral("NEW TASK RUNNING");
         RememberTaskValues(task);
@@ -165,10 +179,11 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
     TTask& task = Tasks[idx];
     task.Name = changeName;
     if (changeHandle != 0)
-        task.Parrent = ParentAppNameText(changeHandle);
+        AssignParentAppName(task.Parrent, changeHandle);
     task.Handle = changeHandle;
-    task.Status = status;
-    task.Executable = ExecutableText(changeHandle);
+    if (task.Status != status)
+        task.Status = status;
+    AssignExecutable(task.Executable, changeHandle);
     task.ProcessId = HandleToID(changeHandle);
     task.Memory = TaskMemoryMB(changeHandle);
     if (changeHandle != 0) {
@@ -184,7 +199,7 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
         if (changeTrust == -4)
             task.KillRequested = true;
     }
-    RunCheckedScript(task, false, task.Name);
+    RunCheckedScript(task, false, changeName);
     if (!EveryTask.Code.isEmpty()) {
         AssignTaskState(EveryTask, task);
         if (RunCheckedScript(EveryTask, true, QString()))

@@ -12,17 +12,32 @@ QListWidget* ListOf(void* context)
     return static_cast<QListWidget*>(context);
 }
 
+// Items filled so far by the refill under way; -1 when none is.
+int filled = -1;
+
 void AddItem(void* context, const char16_t* title, int32_t titleLength, BrevantWindow window)
 {
-    auto* item = new QListWidgetItem(
-        QString(reinterpret_cast<const QChar*>(title), title != nullptr ? std::max(titleLength, 0) : 0));
-    item->setData(Qt::UserRole, window);
-    ListOf(context)->addItem(item);
+    QListWidget* list = ListOf(context);
+    const QStringView text(title, title != nullptr ? std::max(titleLength, 0) : 0);
+    // During a refill the items are written over in place: an unchanged display costs nothing.
+    QListWidgetItem* item = filled >= 0 ? list->item(filled) : nullptr;
+    if (item == nullptr) {
+        item = new QListWidgetItem(text.toString());
+        item->setData(Qt::UserRole, window);
+        list->addItem(item);
+    } else {
+        if (item->text() != text)
+            item->setText(text.toString());
+        if (item->data(Qt::UserRole).toUInt() != window)
+            item->setData(Qt::UserRole, window);
+    }
+    if (filled >= 0)
+        ++filled;
 }
 
 int32_t ItemCount(void* context)
 {
-    return ListOf(context)->count();
+    return filled >= 0 ? filled : ListOf(context)->count();
 }
 
 BrevantWindow WindowOfItem(void* context, int32_t index)
@@ -55,23 +70,50 @@ BrevantWindowList WindowListOf(QListWidget* list)
     return BrevantWindowList{list, AddItem, ItemCount, WindowOfItem, ItemTitle};
 }
 
+void BeginWindowList()
+{
+    filled = 0;
+}
+
+void EndWindowList(QListWidget* list)
+{
+    for (int index = list->count() - 1; index >= filled; --index)
+        delete list->takeItem(index);
+    filled = -1;
+}
+
 TWindowHandle ItemWindow(const QListWidget* list, int index)
 {
     const QListWidgetItem* item = list->item(index);
     return item != nullptr ? item->data(Qt::UserRole).toUInt() : 0;
 }
 
-QString StatusString(const QString& name, TWindowHandle wnd, const BrevantWindowList& list)
+void AssignStatusString(QString& target, const QString& name, TWindowHandle wnd,
+                        const BrevantWindowList& list)
 {
-    return LibraryText([&](char16_t* buffer, int32_t capacity) {
+    AssignLibraryText(target, [&](char16_t* buffer, int32_t capacity) {
         return getStatusString(Units(name), static_cast<int32_t>(name.size()), wnd, &list, buffer, capacity);
     });
 }
 
+QString StatusString(const QString& name, TWindowHandle wnd, const BrevantWindowList& list)
+{
+    QString status;
+    AssignStatusString(status, name, wnd, list);
+    return status;
+}
+
+void AssignParentAppName(QString& target, TWindowHandle wnd)
+{
+    AssignLibraryText(
+        target, [wnd](char16_t* buffer, int32_t capacity) { return ParentAppName(wnd, buffer, capacity); });
+}
+
 QString ParentAppNameText(TWindowHandle wnd)
 {
-    return LibraryText(
-        [wnd](char16_t* buffer, int32_t capacity) { return ParentAppName(wnd, buffer, capacity); });
+    QString parent;
+    AssignParentAppName(parent, wnd);
+    return parent;
 }
 
 QString HandleToClassText(TWindowHandle wnd)

@@ -47,16 +47,17 @@ bool WaitForAnswer(int trust, TWindowHandle handle, bool suspendedBefore)
     dialog->setVisible(true);
     dialog->raise();
     dialog->activateWindow();
-    while (dialog->isVisible()) {
+    while (!Application::Terminated() && dialog->isVisible()) {
         if (trust == -2)
             HandleSuspend(handle);
         else if (trust == -3)
             HandleSuspendParent(handle);
         Application::ProcessMessages();
-        if (Application::Terminated())
-            return false;
-        Sleep(100);
+        if (!Application::Terminated())
+            Sleep(100);
     }
+    if (Application::Terminated())
+        return false;
     if (!suspendedBefore) {
         if (trust == -2)
             HandleResume(handle);

@@ -10,6 +10,18 @@
 TVelmoraTaskScript* VelmoraTaskScript = nullptr;
 TScript EditedScript;
 
+namespace {
+
+// The selected code line's index; -1 when nothing or the "Add code" line is selected.
+int SelectedCode(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentItem();
+    const int i = list->currentRow();
+    return item != nullptr && item->isSelected() && i < list->count() - 1 ? i : -1;
+}
+
+} // namespace
+
 TVelmoraTaskScript::TVelmoraTaskScript(QWidget* parent)
     : TForm(parent)
 {
@@ -78,8 +90,8 @@ void TVelmoraTaskScript::CodeListDblClick(QObject*)
 {
     VelmoraTaskCode->CloseWindow = TaskCodeClosed;
     VelmoraTaskCode->Number = Number;
-    const int i = CodeList->currentRow();
-    if (i >= 0 && i < CodeList->count() - 1) {
+    const int i = SelectedCode(CodeList);
+    if (i >= 0) {
         VelmoraTaskCode->CodeIndex = i;
     } else {
         EditedScript.append(TCode{});
@@ -91,9 +103,7 @@ void TVelmoraTaskScript::CodeListDblClick(QObject*)
 
 void TVelmoraTaskScript::RemoveCodeClick(QObject*)
 {
-    const int i = CodeList->currentRow();
-    if (i >= 0 && i < CodeList->count() - 1)
-        RemoveIndex(i);
+    RemoveIndex(SelectedCode(CodeList));
 }
 
 void TVelmoraTaskScript::ApplyTaskScriptClick(QObject*)

@@ -1,9 +1,12 @@
 #include "taskmanager/TaskWindow.h"
 
 #include "platform/ErrorGuard.h"
+#include "platform/MessageBox.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResWindow.h"
+#include "taskmanager/TaskScript.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -94,6 +97,8 @@ void TVelmoraTask::ConnectHandlers()
     click(ActionTaskResume, &TVelmoraTask::ActionTaskResumeClick);
     click(ActionTaskSuspend, &TVelmoraTask::ActionTaskSuspendClick);
     click(ActionTaskKill, &TVelmoraTask::ActionTaskKillClick);
+    click(MonitorButton, &TVelmoraTask::MonitorButtonClick);
+    click(TaskScriptButton, &TVelmoraTask::TaskScriptButtonClick);
     const auto menu = [this](QAction* action, void (TVelmoraTask::*handler)(QObject*)) {
         GuardedConnect(action, &QAction::triggered, this,
                        [this, action, handler] { (this->*handler)(action); });
@@ -187,14 +192,50 @@ void TVelmoraTask::TaskDescription(int sel)
     DescriptionName->setText(task.Name);
     DescriptionParrent->setText(QStringLiteral("Parrent Application: ") +
                                 (task.Parrent.isEmpty() ? QStringLiteral("None") : task.Parrent));
-    // Asked afresh, not the stored status.
-    const QString status = StatusString(task.Name, task.Handle, NowRunningItems());
+    // Asked afresh, not the stored status; without the task library (the window is still reached
+    // from the icon's menu) only the stored one is known.
+    const QString status =
+        getStatusString != nullptr ? StatusString(task.Name, task.Handle, NowRunningItems()) : task.Status;
     DescriptionStatus->setText(QStringLiteral("Current Status: ") + status);
-    DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(Tasks[sel].Trust));
+    DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(task.Trust));
     CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
-    const bool suspended = Tasks[sel].Suspended;
-    ActionTaskResume->setVisible(suspended && TaskAdvanced);
-    ActionTaskSuspend->setVisible(!suspended && TaskAdvanced);
+    ActionTaskResume->setVisible(task.Suspended && TaskAdvanced);
+    ActionTaskSuspend->setVisible(!task.Suspended && TaskAdvanced);
+}
+
+void TVelmoraTask::MonitorButtonClick(QObject*)
+{
+    if (!TaskSelected()) {
+        MessageBox(this, QStringLiteral("Nothing is selected.\n\rPlease select a task and try again.\n\r"),
+                   QStringLiteral("Velmora: Nothing Selected"), TMsgButtons::OK, TMsgIcon::Warning);
+        return;
+    }
+    // Kept by no one: it frees itself when it is hidden.
+    auto* monitor = new TVelmoraTaskResource;
+    monitor->SetHandle(Tasks[SelectedTask].Handle);
+    monitor->SetMetric(QStringLiteral("mb"));
+    monitor->SetCaption(QStringLiteral("Velmora Task Manager"));
+    monitor->SetDescription(QStringLiteral("Visual representation of task memory usage"));
+    monitor->GetNameFunc = HandleToNameText;
+    monitor->IsRunningFunc = TaskIsRunning;
+    monitor->GetClassFunc = HandleToClassText;
+    monitor->GetValue = TaskMemoryMB;
+    monitor->GetDescription = TaskWindowStatus;
+    monitor->StartGraphing();
+    monitor->SetRefreshRate(VelmoraTaskExpert->SpeedTaskBar->value() * 500);
+}
+
+void TVelmoraTask::TaskScriptButtonClick(QObject*)
+{
+    VelmoraTaskScript->SetNumber(TaskSelected() ? SelectedTask : -1);
+    VelmoraTaskScript->InitNew();
+    // Already open: the list and caption follow the new working copy all the same.
+    if (VelmoraTaskScript->isVisible())
+        VelmoraTaskScript->FormShow(VelmoraTaskScript);
+    else
+        VelmoraTaskScript->show();
+    VelmoraTaskScript->raise();
+    VelmoraTaskScript->activateWindow();
 }
 
 int TVelmoraTask::TaskOfRow(int row) const
@@ -346,7 +387,8 @@ void TVelmoraTask::ActionTaskResumeClick(QObject*)
         task.Suspended = false;
         // A suspend not yet carried out must not stop the program after this resume.
         task.SuspendRequested = false;
-        HandleResume(task.Handle);
+        if (HandleResume != nullptr)
+            HandleResume(task.Handle);
     }
     TaskDescription(SelectedTask);
 }

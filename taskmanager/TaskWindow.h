@@ -138,6 +138,8 @@ public:
     void ActionTaskResumeClick(QObject* Sender);
     void DatabaseRemoveClick(QObject* Sender);
     void RemoveMenuClick(QObject* Sender);
+    void MonitorButtonClick(QObject* Sender);
+    void TaskScriptButtonClick(QObject* Sender);
 
     // One turn of the task cycle after the window list was refilled: refreshes the window while
     // it is shown and, once every check interval, matches the windows against the tasks.

@@ -33,36 +33,36 @@ void EditorsFixture::TearDown()
     VelmoraTaskCode = nullptr;
 }
 
-void EditorsFixture::Choose(const Statement& statement)
+void Choose(int variable, int operation, int value, const QString& custom, bool ok)
 {
-    QTimer::singleShot(0, [statement] {
+    QTimer::singleShot(0, [=] {
         TVelmoraTaskResult* dialog = VelmoraTaskResult;
-        if (statement.variable >= 0)
-            dialog->ChooseVariable->setCurrentIndex(statement.variable);
-        if (statement.operation >= 0)
-            dialog->ChooseOperation->setCurrentIndex(statement.operation);
-        if (statement.value >= 0)
-            dialog->ChooseValue->setCurrentIndex(statement.value);
-        if (!statement.custom.isNull())
-            dialog->CustValue->setText(statement.custom);
-        if (statement.ok)
+        if (variable >= 0)
+            dialog->ChooseVariable->setCurrentIndex(variable);
+        if (operation >= 0)
+            dialog->ChooseOperation->setCurrentIndex(operation);
+        if (value >= 0)
+            dialog->ChooseValue->setCurrentIndex(value);
+        if (!custom.isNull())
+            dialog->CustValue->setText(custom);
+        if (ok)
             dialog->OkButton->click();
         else
             QTest::keyClick(dialog, Qt::Key_Escape);
     });
 }
 
-void EditorsFixture::Condition(int row, const Statement& statement)
+void Condition(int row, int variable, int operation, int value, const QString& custom, bool ok)
 {
     VelmoraTaskCode->Conditions->setCurrentCell(row, 0);
-    Choose(statement);
+    Choose(variable, operation, value, custom, ok);
     VelmoraTaskCode->AddCondition->click();
 }
 
-void EditorsFixture::Action(int row, const Statement& statement)
+void Action(int row, int variable, int operation, int value, const QString& custom)
 {
     VelmoraTaskCode->Actions->setCurrentCell(row, 0);
-    Choose(statement);
+    Choose(variable, operation, value, custom);
     VelmoraTaskCode->AddAction->click();
 }
 

@@ -6,21 +6,389 @@
 #include "taskmanager/TaskNotification.h"
 #include "taskmanager/TaskWindow.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSlider>
+#include <QTableWidget>
+#include <QTest>
 
-TEST_F(TaskFixture, NewWindowBecomesATaskAndTheAnswerBecomesItsTrust)
+namespace {
+
+TRelation Perform(const QString& action, const QString& value)
+{
+    return TRelation{ExecuteActionMarker, action, QStringLiteral("="), value};
+}
+
+// A known task as the database would hold it.
+TTask& AddTask(const QString& name, int trust, TWindowHandle handle = 0, const QString& notice = QString())
+{
+    TTask& task = Tasks.emplace_back();
+    ClearTask(task);
+    task.Name = name;
+    task.Trust = trust;
+    task.Handle = handle;
+    task.Notification = notice;
+    return task;
+}
+
+} // namespace
+
+// A window opens, becomes a task, is asked about, changes status, is distrusted by its own rule,
+// suspended by the global rule and killed by the user's answer.
+TEST_F(TaskFixture, RoadOfOneWindow)
 {
     OpenWindow(7, "Editor");
     StartManager();
     Tick();
     ASSERT_EQ(Tasks.size(), 1);
-    EXPECT_EQ(Tasks[0].Name, "Editor");
     EXPECT_EQ(Tasks[0].Notification, "NEW TASK RUNNING");
+    EXPECT_EQ(Tasks[0].Executable, "Process ID: 7");
+    EXPECT_EQ(Tasks[0].Memory, 0);
     EXPECT_EQ(VelmoraMain->TaskButton->text(), "Task Manager: Started, New tasks enabled");
 
     AnswerWith(VelmoraTaskAction->IgnoreNotification);
     Tick();
-    EXPECT_EQ(shownNotices, QStringList{"NEW TASK RUNNING"});
     EXPECT_EQ(Tasks[0].Trust, 1);
+
+    SetText(7, "status", "Busy");
+    SetFacts(7, 7, 3 * 1048576 / 2, true);
+    Tasks[0].Code = {TCode{{TRelation{"String", "Status", "==", "Busy"}}, {Perform("SetTrust", "-2")}}};
+    EveryTask.Code = {TCode{{}, {Perform("Suspended", "true")}}};
+    Tick();
+    EXPECT_TRUE(Tasks[0].Notification.isEmpty()) << "no check before the interval ran out";
+    Tick();
+    EXPECT_EQ(Tasks[0].Notification, "TASK CHANGED STATUS ( from Running to Busy)");
+    EXPECT_EQ(Tasks[0].Trust, -2);
+    EXPECT_EQ(Tasks[0].Memory, 2);
+    EXPECT_TRUE(Tasks[0].SuspendRequested);
+
+    // Distrusted: suspended while the dialog waits, resumed once after it.
+    AnswerWith(VelmoraTaskAction->KillToRun, 2);
+    Tick();
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 7", "HandleSuspend 7", "HandleResume 7",
+                                        "HandleSuspend 7", "HandleKill 7"}));
+    EXPECT_EQ(Tasks[0].Trust, -3);
+    EXPECT_EQ(Tasks[0].Handle, 0u);
+    EXPECT_TRUE(Tasks[0].Suspended);
+    // Checks need a window: one the filter leaves out will do.
+    VelmoraTaskExpert->ExcludeTable->setItem(0, 0, new QTableWidgetItem("shell"));
+    OpenWindow(9, "Shell");
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_EQ(Tasks[0].Status, "Inactive");
+    EXPECT_EQ(shownNotices, (QStringList{"NEW TASK RUNNING", "TASK CHANGED STATUS ( from Running to Busy)"}));
     EXPECT_TRUE(VelmoraMain->TaskTimer->Enabled());
+}
+
+TEST_F(TaskFixture, ChecksFollowTheWindowsAndTheFilter)
+{
+    VelmoraTaskExpert->ExcludeTable->setRowCount(3);
+    VelmoraTaskExpert->ExcludeTable->setItem(0, 0, new QTableWidgetItem("aBc"));
+    VelmoraTaskExpert->ExcludeTable->setItem(1, 0, new QTableWidgetItem("  "));
+    VelmoraTaskExpert->ExcludeTable->setItem(2, 0, new QTableWidgetItem(QString::fromUtf8("é")));
+    OpenWindow(1, "xABCx");
+    OpenWindow(2, "Twin");
+    OpenWindow(3, "Twin");
+    OpenWindow(4, "Renamed  later");
+    OpenWindow(5, "\xC3\x89T\xC3\x89");
+    OpenWindow(6, "");
+    AddTask("Keeper", 3);
+    StartManager();
+    Tick();
+    QStringList names;
+    for (const TTask& task : Tasks)
+        names << task.Name;
+    // É is no letter a to z: it does not match é.
+    EXPECT_EQ(names, (QStringList{"Keeper", "Twin", "Renamed  later", QString::fromUtf8("ÉTÉ")}));
+    EXPECT_EQ(Tasks[1].Handle, 3u) << "two windows of one title make one task, with the later window";
+    EXPECT_EQ(Tasks[0].Status, "Inactive");
+
+    for (TTask& task : Tasks)
+        task.Notification.clear();
+    Tasks[2].Trust = 1;
+    OpenWindow(4, "New title");
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_EQ(Tasks[2].Name, "Renamed  later") << "found by its window, the task keeps its name";
+    EXPECT_TRUE(Tasks[2].Notification.isEmpty());
+    EXPECT_EQ(Tasks[1].Notification, "TASK FOUND RUNNING");
+
+    // Speed 0: no checks, but requests are still carried out.
+    VelmoraTaskExpert->SpeedTaskBar->setValue(0);
+    Tasks[2].KillRequested = true;
+    AnswerWith(VelmoraTaskAction->NothingNotification);
+    AnswerWith(VelmoraTaskAction->NothingNotification);
+    OpenWindow(8, "Unseen");
+    Tick();
+    EXPECT_EQ(VelmoraMain->TaskButton->text(), "Task Manager: Stopped");
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 4"});
+    EXPECT_EQ(Tasks.size(), 4);
+}
+
+TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
+{
+    AddTask("Unknown", 0, 1, "n");
+    AddTask("Known", 2, 2, "n");
+    AddTask("Risky", -3, 3, "n");
+    AddTask("Liked", 1, 4, "n");
+    AddTask("Dangerous", -4, 5, "n");
+    AddTask("Ruled", 9, 6, "n");
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
+    StartManager();
+    AnswerWith(VelmoraTaskAction->IgnoreNotification);
+    AnswerWith(VelmoraTaskAction->AllowToRun);
+    AnswerWith(VelmoraTaskAction->SuspendRun);
+    AnswerWith(VelmoraTaskAction->KillToRun);
+    AnswerWith(VelmoraTaskAction->SuspiciousRun);
+    ProcessTaskRequests();
+    QList<int> trusts;
+    for (const TTask& task : Tasks)
+        trusts << task.Trust;
+    EXPECT_EQ(trusts, (QList<int>{1, 4, -4, 0, -4, 4}));
+    EXPECT_EQ(shownNotices.size(), 5) << "a dangerous task is answered without the dialog";
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendParent 3", "HandleResumeParent 3", "HandleSuspend 3",
+                                        "HandleKill 4", "HandleKill 5"}));
+
+    // A custom trust replaces the computed one; the request stays.
+    Tasks[0].Notification = "again";
+    VelmoraTaskAction->AdvancedNotificationClick(nullptr);
+    WhileWaiting = [](int) { VelmoraTaskAction->CustomTrustBar->setValue(-2); };
+    AnswerWith(VelmoraTaskAction->KillToRun);
+    ProcessTaskRequests();
+    EXPECT_EQ(Tasks[0].Trust, -2);
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 1"});
+    EXPECT_EQ(VelmoraTaskAction->CustomTrustLabel->text(), TrustDescription(-2));
+
+    // A close request or Esc is "Do Nothing".
+    Tasks[1].Notification = "closed";
+    Tasks[3].Notification = "escaped";
+    WhileWaiting = [](int sleep) {
+        if (sleep % 2 == 0)
+            VelmoraTaskAction->close();
+        else
+            QTest::keyClick(VelmoraTaskAction, Qt::Key_Escape);
+    };
+    ProcessTaskRequests();
+    EXPECT_FALSE(VelmoraTaskAction->isVisible());
+    EXPECT_EQ(Tasks[1].Trust, 4);
+    EXPECT_EQ(Tasks[3].Trust, 0);
+}
+
+// An error in a rule ends only that script: the other tasks are still checked, the error is shown
+// once while the timer is off, and the cycle goes on.
+TEST_F(TaskFixture, ScriptErrorIsShownOnceAndTheCycleGoesOn)
+{
+    OpenWindow(1, "Faulty");
+    OpenWindow(2, "Sound");
+    AddTask("Faulty", 3).Code = {TCode{{}, {Perform("SetTrust", "high")}}};
+    AddTask("Sound", 3).Code = {TCode{{}, {Perform("SetTrust", "4")}}};
+    bool timerOffInBox = false;
+    boxes.WhileOpen = [&](const MessageBoxCall&) { timerOffInBox = !VelmoraMain->TaskTimer->Enabled(); };
+    StartManager();
+    VelmoraMain->TaskTimer->SetEnabled(true);
+    for (int i = 0; i < 7; ++i)
+        Tick();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].text, "'high' is not a valid integer value.");
+    EXPECT_EQ(boxes.Calls()[0].caption, "Velmora");
+    EXPECT_TRUE(timerOffInBox);
+    EXPECT_TRUE(VelmoraMain->TaskTimer->Enabled());
+    EXPECT_EQ(Tasks[1].Trust, 4);
+
+    Tasks[0].Code = {TCode{{}, {Perform("SetTrust", "low")}}};
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    ASSERT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(boxes.Calls()[1].text, "'low' is not a valid integer value.");
+}
+
+// While the dialog waits the user may change the list: the answer follows the notified task, the
+// suspension is undone on the window suspended, and nothing reaches a task that is gone.
+TEST_F(TaskFixture, AnswerFollowsTheNotifiedTaskThroughTheWait)
+{
+    StartManager();
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
+    AddTask("First", 3, 1);
+    AddTask("Second", 0, 2, "NEW TASK RUNNING");
+    WhileWaiting = [](int) { Tasks.removeFirst(); };
+    AnswerWith(VelmoraTaskAction->KillToRun);
+    ProcessTaskRequests();
+    ASSERT_EQ(Tasks.size(), 1);
+    EXPECT_EQ(Tasks[0].Trust, -1);
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 2"});
+
+    AddTask("Distrusted", -2, 3, "n");
+    AddTask("Bystander", 1, 4);
+    WhileWaiting = [](int) { Tasks.removeAt(1); };
+    AnswerWith(VelmoraTaskAction->SuspendRun);
+    ProcessTaskRequests();
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 3", "HandleResume 3"}));
+    ASSERT_EQ(Tasks.size(), 2);
+    EXPECT_EQ(Tasks[1].Name, "Bystander");
+    EXPECT_EQ(Tasks[1].Trust, 1);
+    EXPECT_FALSE(Tasks[1].SuspendRequested);
+
+    // Suspended before its dialog: the dialog's end does not resume it.
+    Tasks[1].Trust = -2;
+    Tasks[1].Suspended = true;
+    Tasks[1].Notification = "n";
+    WhileWaiting = [](int) { Tasks.clear(); };
+    AnswerWith(VelmoraTaskAction->IgnoreNotification);
+    ProcessTaskRequests();
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleSuspend 4"});
+    EXPECT_TRUE(Tasks.isEmpty());
+}
+
+TEST_F(TaskFixture, StopOrExitInsideTheWaitEndsTheTick)
+{
+    OpenWindow(1, "One");
+    OpenWindow(2, "Two");
+    // Every turn checks.
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    StartManager();
+    Tick();
+    ASSERT_EQ(Tasks.size(), 2);
+    // AUTO STOP inside the wait: the cleared list is not filled again in this tick.
+    WhileWaiting = [](int) {
+        VelmoraTask->ManagerStarted = false;
+        Tasks.clear();
+    };
+    AnswerWith(VelmoraTaskAction->IgnoreNotification);
+    Tick();
+    EXPECT_TRUE(Tasks.isEmpty());
+    EXPECT_TRUE(VelmoraMain->TaskTimer->Enabled());
+
+    StartManager();
+    Tick();
+    ASSERT_EQ(Tasks.size(), 2);
+    Tasks[0].Trust = -2;
+    Tasks[0].Notification = "n";
+    Tasks[1].KillRequested = true;
+    WhileWaiting = [](int) { ExitProgram(); };
+    AnswerWith(VelmoraTaskAction->IgnoreNotification);
+    const int sleepsBefore = sleeps;
+    Tick();
+    EXPECT_EQ(sleeps, sleepsBefore + 1);
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleSuspend 1"}) << "no library call after the exit";
+    EXPECT_FALSE(VelmoraMain->TaskTimer->Enabled());
+}
+
+// Speed 1 with "Do Nothing" repeated for unknown tasks: every turn raises a notice that is answered
+// at once; the tick still ends.
+TEST_F(TaskFixture, RepeatedAnswersCannotKeepTheTickTurning)
+{
+    OpenWindow(1, "Chatty");
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    StartManager();
+    Tick();
+    WhileWaiting = [](int) { VelmoraTaskAction->TimeRepeatBar->setValue(10); };
+    AnswerWith(VelmoraTaskAction->NothingNotification);
+    Tick();
+    EXPECT_EQ(VelmoraTaskAction->TimeRepeatLabel->text(), "Repeat: 5 sec");
+    WhileWaiting = nullptr;
+    Tick();
+    EXPECT_EQ(Tasks[0].Notification, "TASK FOUND RUNNING");
+    EXPECT_EQ(Tasks[0].Trust, 0);
+    EXPECT_TRUE(VelmoraMain->TaskTimer->Enabled());
+}
+
+TEST_F(TaskFixture, DangerousTaskIsKilledWhenSeenRunning)
+{
+    OpenWindow(1, "Menace");
+    AddTask("Menace", -4);
+    StartManager();
+    Tick();
+    EXPECT_TRUE(Tasks[0].KillRequested);
+    EXPECT_TRUE(Tasks[0].Notification.isEmpty());
+    Tick();
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 1"});
+    EXPECT_EQ(Tasks[0].Handle, 0u);
+}
+
+TEST_F(TaskFixture, RepeatWindowAnswersItsClassAndLocksTheDialogForOthers)
+{
+    StartManager();
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
+    EXPECT_EQ(VelmoraTaskAction->TimeRepeatLabel->text(), "Repeat: Disabled");
+    AddTask("Chosen", 0, 1, "n");
+    WhileWaiting = [](int) { VelmoraTaskAction->TimeRepeatBar->setValue(10); };
+    AnswerWith(VelmoraTaskAction->AllowToRun);
+    ProcessTaskRequests();
+    WhileWaiting = nullptr;
+
+    AddTask("Unknown", 0, 2, "n");
+    AddTask("Briefly", 1, 3, "n");
+    bool locked = false;
+    WhileWaiting = [&](int) {
+        locked =
+            !VelmoraTaskAction->TimeRepeatBar->isEnabled() && VelmoraTaskAction->StopTimerButton->isEnabled();
+    };
+    AnswerWith(VelmoraTaskAction->KillToRun);
+    RepeatAgain = false;
+    ProcessTaskRequests();
+    EXPECT_TRUE(RepeatAgain);
+    EXPECT_EQ(Tasks[1].Trust, 3) << "answered Safe without the dialog";
+    EXPECT_EQ(Tasks[2].Trust, 0);
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(VelmoraTaskAction->TimerActionToDo, 3) << "a locked dialog's answer is not repeated";
+    EXPECT_EQ(shownNotices.size(), 2);
+
+    Tasks[2].Trust = 1;
+    Tasks[2].Notification = "n";
+    WhileWaiting = [](int) { VelmoraTaskAction->StopTimerButton->click(); };
+    AnswerWith(VelmoraTaskAction->NothingNotification);
+    ProcessTaskRequests();
+    EXPECT_EQ(VelmoraTaskAction->TimeRepeatBar->value(), 0);
+    EXPECT_EQ(VelmoraTaskAction->TimeRepeatLabel->text(), "Repeat: Disabled");
+}
+
+TEST_F(TaskFixture, LibraryWrappers)
+{
+    OpenWindow(1, "Big");
+    const std::pair<uint64_t, int> sizes[] = {
+        {3 * 1048576 / 2, 2}, {5 * 1048576 / 2, 2}, {4294967295u, 4096}};
+    for (const auto& [bytes, megabytes] : sizes) {
+        SetFacts(1, 1, bytes, true);
+        EXPECT_EQ(TaskMemoryMB(1), megabytes) << bytes;
+    }
+    EXPECT_EQ(TaskWindowStatus(0), "Inactive");
+    EXPECT_EQ(TaskWindowStatus(1), "No special status");
+    SetText(1, "windowstatus", "Maximized");
+    EXPECT_EQ(TaskWindowStatus(1), "Maximized");
+    EXPECT_TRUE(TaskIsRunning("Big", 1));
+    EXPECT_FALSE(TaskIsRunning("Big", 2));
+}
+
+TEST_F(TaskFixture, GridAndPanelShowTheTasks)
+{
+    OpenWindow(1, "Shown");
+    VelmoraTask->updateTaskList();
+    VelmoraTask->TaskDescription(SelectedTask);
+    EXPECT_EQ(VelmoraTask->TaskList->rowCount(), 1);
+    EXPECT_EQ(VelmoraTask->DescriptionName->text(), "No Task Selected");
+    EXPECT_FALSE(VelmoraTask->ActionTaskKill->isEnabled());
+
+    AddTask("Desk", 0).Parrent = "Desktop";
+    TTask& shown = AddTask("Shown", -2, 1);
+    shown.Parrent = "desktop";
+    shown.Status = "Running";
+    shown.Suspended = true;
+    shown.Code = {TCode{}, TCode{}};
+    VelmoraTaskExpert->ShowDesktopTasks->setChecked(false);
+    VelmoraTask->updateTaskList();
+    ASSERT_EQ(VelmoraTask->TaskList->rowCount(), 1);
+    EXPECT_EQ(VelmoraTask->TaskList->item(0, 0)->text(), "Shown");
+    EXPECT_EQ(VelmoraTask->TaskList->item(0, 2)->text(), "Running (Suspended)");
+    EXPECT_EQ(VelmoraTask->TaskList->item(0, 3)->text(), "-2 +Coded");
+
+    TaskAdvanced = true;
+    VelmoraTask->TaskDescription(1);
+    EXPECT_EQ(VelmoraTask->DescriptionParrent->text(), "Parrent Application: desktop");
+    EXPECT_EQ(VelmoraTask->DescriptionStatus->text(), "Current Status: Running");
+    EXPECT_EQ(VelmoraTask->DescriptionTrust->text(), "User Trust: " + TrustDescription(-2));
+    EXPECT_FALSE(VelmoraTask->ActionTaskResume->isHidden());
+    EXPECT_TRUE(VelmoraTask->ActionTaskSuspend->isHidden());
+    TaskAdvanced = false;
 }

@@ -8,8 +8,15 @@
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 
 class QPushButton;
+
+// Failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // The program's windows over the scripted task library (tests/fakes/FakeBrevant.cpp), bound through
 // the program's own binding code, in a working folder of their own. The library's windows are the

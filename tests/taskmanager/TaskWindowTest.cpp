@@ -440,3 +440,23 @@ TEST_F(TaskWindowTest, ExcludeRowsAreAddedRemovedAndCountWhileTyped)
     Tick();
     EXPECT_TRUE(Tasks.isEmpty());
 }
+
+TEST_F(TaskWindowTest, WithoutTheTaskLibraryTheWindowStillWorksOnLoadedTasks)
+{
+    const TgetStatusString status = std::exchange(getStatusString, nullptr);
+    const THandleResume resume = std::exchange(HandleResume, nullptr);
+    Show({Task("Loaded", "app")});
+    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+    Press(0, Qt::RightButton, VelmoraTask->ResumeMenu);
+    EXPECT_EQ(VelmoraTask->DescriptionStatus->text(), "Current Status: Running");
+    EXPECT_FALSE(Tasks[0].Suspended);
+    getStatusString = status;
+    HandleResume = resume;
+
+    // "More" while maximized leaves the height alone.
+    VelmoraTask->showMaximized();
+    const int height = VelmoraTask->height();
+    VelmoraTask->AdvancedTask->click();
+    EXPECT_EQ(VelmoraTask->AdvancedTask->text(), "Less");
+    EXPECT_EQ(VelmoraTask->height(), height);
+}
