@@ -19,8 +19,6 @@ public:
     // yields the settings found before the fault.
     explicit TIniFile(const QString& fileName, TIniOpen open = TIniOpen::Existing);
 
-    const QString& FileName() const { return fileName_; }
-
     // A section is present when it holds at least one key.
     bool SectionExists(const QString& section) const;
     // A missing key or a value that is no integer yields `fallback`.
