@@ -210,6 +210,8 @@ TEST_F(OptionsTest, AHandEditedFileIsReadUnderEachSectionsConditionAndTheControl
 {
     folder.Write(OptionsFile, "\xEF\xBB\xBF; edited by hand\n"
                               "[memory]\nKeep Log Error=two\n  safety mb  =  40  \n\n"
+                              "[Temperature Save]\nSave Expert Options=0x100000000\nSave Update Options=0 1\n"
+                              "Save Auto Start Options=$\n"
                               "[Temperature Update]\nRefresh *500msec=$A\nOverheat temperature=5\n"
                               "[Temperature Auto Start]\nEnabled=-3\n"
                               "[Task Save]\nSave AUTO STOP Options=0\nSave Notification Options=0\n"
@@ -225,6 +227,9 @@ TEST_F(OptionsTest, AHandEditedFileIsReadUnderEachSectionsConditionAndTheControl
     EXPECT_EQ(VelmoraTempExpert->SpeedTempBar->value(), 10);
     EXPECT_EQ(VelmoraTempExpert->MaxTempBar->value(), 20);
     EXPECT_EQ(VelmoraTempExpert->AutoRunEnableGroup->ItemIndex(), -1);
+    EXPECT_TRUE(VelmoraTempExpert->TempSaveDataOpt->isChecked() &&
+                VelmoraTempExpert->TempSaveUpdateOpt->isChecked() &&
+                VelmoraTempExpert->TempSaveAutoStartOpt->isChecked());
     EXPECT_EQ(TaskCheckSpeed, 5);
     // Read only while their boxes are ticked, whatever the file holds.
     EXPECT_FALSE(VelmoraTaskAction->PositiveRepeat->isChecked());

@@ -10,27 +10,6 @@ namespace {
 
 const QString Ini = QStringLiteral("Options.ini");
 
-TEST(ProfileFileTest, IntegersAreDecimalOrHexadecimalAndAnythingElseGivesTheDefault)
-{
-    WorkingFolder folder;
-    const std::pair<const char*, int> values[] = {{"42", 42},         {"-3", -3},
-                                                  {"0x1F", 31},       {"0X10", 16},
-                                                  {"$ff", 255},       {"-2147483648", -2147483647 - 1},
-                                                  {"2147483648", 99}, {"0x100000000", 99},
-                                                  {"12abc", 99},      {"1.5", 99},
-                                                  {"", 99},           {"0x", 99},
-                                                  {"$", 99},          {"1 2", 99}};
-    QByteArray text = "[N]\n";
-    for (size_t i = 0; i < std::size(values); ++i)
-        text += "k" + QByteArray::number(qulonglong(i)) + "=" + values[i].first + "\n";
-    folder.Write(Ini, text);
-    const TIniFile settings(Ini);
-    for (size_t i = 0; i < std::size(values); ++i)
-        EXPECT_EQ(settings.ReadInteger(QStringLiteral("n"), QStringLiteral("K%1").arg(i), 99),
-                  values[i].second)
-            << values[i].first;
-}
-
 TEST(ProfileFileTest, AFileThatIsNotTextGivesWhatCanBeReadAndNeverFails)
 {
     WorkingFolder folder;
