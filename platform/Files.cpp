@@ -131,7 +131,7 @@ void WriteTextLines(const QString& path, const QStringList& lines)
 
 void ReplaceFile(const QString& path, const QByteArray& content)
 {
-    // Not QSaveFile: it reports success for a new file that the disk cut short.
+    // Not QSaveFile: with buffered writes it reports success for a new file that the disk cut short.
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     errno = 0;
     const bool written =
