@@ -180,8 +180,9 @@ void TVelmoraTask::TaskDescription(int sel)
     if (!valid) {
         CustomTrustBar->setValue(0);
         DescriptionName->setText(QStringLiteral("No Task Selected"));
-        DescriptionStatus->clear();
-        CustomTrustLabel->clear();
+        // Unlike clear(), an unchanged text repaints nothing: the panel is refilled every tick.
+        DescriptionStatus->setText(QString());
+        CustomTrustLabel->setText(QString());
         DescriptionParrent->setText(QStringLiteral(
             "Click on the appropriate row above, in order to view or edit the perspective task."));
         DescriptionTrust->setText(QStringLiteral("Pressing the \"Script\" button now, will generate a global "
