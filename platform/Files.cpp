@@ -3,11 +3,14 @@
 #include "platform/VelmoraError.h"
 
 #include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -100,30 +103,68 @@ QString ReadFirstLine(const QString& path)
 QStringList ReadTextLines(const QString& path)
 {
     QFile file(path);
-    if (!OpenForReading(file))
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
         throw EVelmoraError(
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, SystemReason(errno ? errno : ENOENT)));
-    QStringList lines;
-    QTextStream stream(&file);
-    QString line;
-    while (stream.readLineInto(&line))
-        lines.append(line);
+    QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(file.errorString());
+    QStringConverter::Encoding encoding = QStringConverter::Utf8;
+    if (content.startsWith("\xEF\xBB\xBF")) {
+        content.remove(0, 3);
+    } else if (content.startsWith("\xFF\xFE")) {
+        encoding = QStringConverter::Utf16LE;
+        content.remove(0, 2);
+    } else if (content.startsWith("\xFE\xFF")) {
+        encoding = QStringConverter::Utf16BE;
+        content.remove(0, 2);
+    }
+    // The mark is gone; a second one is the first line's text.
+    QStringDecoder decode(encoding, QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decode(content);
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
     return lines;
 }
 
 void WriteTextLines(const QString& path, const QStringList& lines)
 {
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        throw EVelmoraError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, SystemReason(errno ? errno : EACCES)));
-    QTextStream stream(&file);
+    QByteArray content;
     for (const QString& line : lines)
-        stream << line << '\n';
-    stream.flush();
-    if (stream.status() != QTextStream::Ok || !file.flush())
-        throw EInOutError(file.errorString());
+        content += line.toUtf8() + "\r\n";
+    ReplaceFile(path, content);
+}
+
+void ReplaceFile(const QString& path, const QByteArray& content)
+{
+    // Not QSaveFile: with buffered writes it reports success for a new file that the disk cut short.
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    errno = 0;
+    const bool written =
+        file.open() && file.write(content) == content.size() && file.flush() && ::fsync(file.handle()) == 0;
+    QString reason = errno != 0 ? SystemReason(errno) : file.errorString();
+    if (written) {
+        file.setPermissions(FileExists(path)
+                                ? QFile::permissions(path)
+                                : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        std::error_code error;
+        std::filesystem::rename(ToPath(file.fileName()), ToPath(path), error);
+        if (!error) {
+            file.setAutoRemove(false);
+            return;
+        }
+        reason = QString::fromStdString(error.message());
+    }
+    throw EVelmoraError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
 }

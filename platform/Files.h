@@ -12,15 +12,21 @@ bool DeleteFile(const QString& path);
 // Renames `from` to `to`; fails when `to` exists.
 bool MoveFile(const QString& from, const QString& to);
 
-// Text files, UTF-8, lines ended by LF or CR LF.
-// The first line of a text file, empty for an empty file. Raises EInOutError when the file cannot
-// be opened or read.
+// The first line of a text file (UTF-8, lines ended by LF or CR LF), empty for an empty file.
+// Raises EInOutError when the file cannot be opened or read.
 QString ReadFirstLine(const QString& path);
-// Every line. Raises EVelmoraError "Cannot open file "%s". %s" when the file cannot be opened.
+// Every line of a text file: a UTF-8 or UTF-16 (LE or BE) byte-order mark selects that encoding,
+// UTF-8 otherwise; lines end at CR LF, CR or LF, a last line without an end counts, an empty file
+// has no lines. Raises EVelmoraError "Cannot open file "%s". %s" when the file cannot be opened,
+// EInOutError when reading fails.
 QStringList ReadTextLines(const QString& path);
-// Creates or replaces the file with these lines. Raises EVelmoraError "Cannot create file "%s". %s"
-// when the file cannot be created, EInOutError when writing fails.
+// Replaces the file with these lines, UTF-8 without a byte-order mark, every line ended by CR LF.
+// Written as ReplaceFile writes.
 void WriteTextLines(const QString& path, const QStringList& lines);
+// Replaces the file with `content` in one step: a new file in the same folder takes the old one's
+// place only once it is complete, so a full disk or a crash leaves the old file whole. Raises
+// EVelmoraError "Cannot create file "%s". %s" with the system's reason when any of that fails.
+void ReplaceFile(const QString& path, const QByteArray& content);
 
 // Lets whoever may read the file run it too; false when its permissions could not be changed.
 bool MakeExecutable(const QString& path);

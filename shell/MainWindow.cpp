@@ -148,13 +148,6 @@ void UnloadLibraries()
     }
 }
 
-void RestoreOptions() {}
-
-void SaveOptions()
-{
-    UnloadLibraries();
-}
-
 void ExitProgram()
 {
     // Saved already: a wait that still handles events must not save and unload a second time.
