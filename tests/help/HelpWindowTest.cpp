@@ -223,7 +223,7 @@ TEST_P(OfferedVersionTest, FetchesTheExecutableWhenItDiffersOrIsAskedFor)
     EXPECT_EQ(folder.Read(program), "new program");
     EXPECT_TRUE(QFileInfo(path).isExecutable());
     EXPECT_EQ(folder.Read(QStringLiteral("Version Downloaded.txt")),
-              QFile::encodeName(Application::ExeName()) + "\n");
+              QFile::encodeName(Application::ExeName()) + "\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, OfferedVersionTest,
