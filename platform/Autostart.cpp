@@ -72,12 +72,18 @@ void WriteAutostartEntry(const QString& name, const QString& program)
     if (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).isEmpty() ||
         !QDir().mkpath(AutostartFolder()))
         CannotWrite(path, QStringLiteral("The folder cannot be created."));
+    // Unbuffered, so that a write the disk cuts short is seen before the commit puts it in place.
     QSaveFile entry(path);
-    if (!entry.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!entry.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         CannotWrite(path, entry.errorString());
-    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n")
-                             .arg(EntryValue(name), EntryValue(AutostartExecArgument(program)));
-    entry.write(text.toUtf8());
+    const QByteArray text = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n")
+                                .arg(EntryValue(name), EntryValue(AutostartExecArgument(program)))
+                                .toUtf8();
+    if (entry.write(text) != text.size()) {
+        const QString reason = entry.errorString();
+        entry.cancelWriting();
+        CannotWrite(path, reason);
+    }
     if (!entry.commit())
         CannotWrite(path, entry.errorString());
 }

@@ -72,9 +72,10 @@ bool URLDownloadToFile(const QString& url, const QString& file)
     const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl)
         return false;
-    // The temporary file goes when it is not committed.
+    // The temporary file goes when it is not committed. Unbuffered, so that a write the disk cuts
+    // short fails the transfer: buffered, the commit can report a cut-off file as complete.
     QSaveFile saved(file);
-    if (!saved.open(QIODevice::WriteOnly))
+    if (!saved.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     Target target{&saved, 0, Limits().maxBytes};
     if (!Transfer(curl.get(), url, target))

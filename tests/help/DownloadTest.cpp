@@ -1,5 +1,6 @@
 #include "platform/Download.h"
 #include "tests/help/LoopbackServer.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/WorkingFolder.h"
 
 #include <QDir>
@@ -58,6 +59,15 @@ TEST(URLDownloadToFile, OnlyACompleteAllowedTransferReplacesTheFile)
                                   QStringLiteral("target")));
     EXPECT_EQ(folder.Read(QStringLiteral("target")), "local");
     EXPECT_FALSE(URLDownloadToFile(QStringLiteral("file:///no/such/file"), QStringLiteral("target")));
+    {
+        // A disk that fills up part-way through.
+        const FullDisk full(1000);
+        EXPECT_FALSE(
+            URLDownloadToFile(server.Location() + QStringLiteral("whole"), QStringLiteral("target")));
+    }
+    EXPECT_EQ(folder.Read(QStringLiteral("target")), "local");
+    EXPECT_EQ(QDir().entryList(QDir::Files),
+              QStringList({QStringLiteral("source"), QStringLiteral("target")}));
     SetDownloadLimits({});
 }
 

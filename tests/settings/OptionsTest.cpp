@@ -11,6 +11,7 @@
 #include "taskmanager/TaskWindow.h"
 #include "tasks/TaskClasses.h"
 #include "temperature/TempExpert.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/WorkingFolder.h"
 
@@ -22,9 +23,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTableWidget>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
@@ -55,19 +54,6 @@ std::vector<TRadioGroup*> AutoGroups()
     return {t->AutoStartEnableGroup, t->AutoStartLoadGroup, t->AutoStartAllowGroup,
             t->AutoStopEnableGroup,  t->AutoStopSaveGroup,  t->AutoStopClearGroup};
 }
-
-// Files cannot grow beyond `bytes` while it lives, as on a full disk.
-struct FullDisk {
-    explicit FullDisk(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        const rlimit limit{bytes, previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &previous); }
-    rlimit previous{};
-};
 
 // Runs of the whole program in one working folder: start with its first-run step, exit, again.
 class OptionsTest : public testing::Test {

@@ -1,11 +1,10 @@
 #include "tasks/TaskClasses.h"
 
+#include "tests/support/FullDisk.h"
 #include "tests/support/WorkingFolder.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
-#include <sys/resource.h>
 
 namespace {
 
@@ -268,16 +267,11 @@ TEST_F(TaskDatabase, AFailedSaveLeavesThePreviousFile)
     WriteFile("<DataBase/>");
     TTask big = Task(QString(100000, u'x'), 0);
 
-    // Cap the size of files this process may write, so the new file fails part-way.
-    struct rlimit previous;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit capped = previous;
-    capped.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &capped), 0);
-    EXPECT_THROW(SaveTaskDatabase(Path, {big}, every), ETaskDatabaseError);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    {
+        // The new file fails part-way.
+        const FullDisk full(4096);
+        EXPECT_THROW(SaveTaskDatabase(Path, {big}, every), ETaskDatabaseError);
+    }
 
     EXPECT_EQ(ReadFile(), "<DataBase/>");
     EXPECT_EQ(QDir(folder.Path() + "/Database").entryList(QDir::Files), QStringList{"TaskDatabase.xml"});
