@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -268,9 +269,13 @@ TEST_F(OptionsTest, AFailedWriteStopsTheExitAndKeepsTheOldFile)
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Calls()[0].text, QStringLiteral("Unable to write to Database/Options.ini."));
     EXPECT_EQ(Options(), old);
+    EXPECT_EQ(QDir(QStringLiteral("Database")).entryList(QDir::Files),
+              QStringList{QStringLiteral("Options.ini")});
     EXPECT_NE(MemoryLibraryHandle, nullptr);
     EXPECT_TRUE(VelmoraMain->MemoryTimer->Enabled());
     EXPECT_TRUE(VelmoraMain->NotifyIcon()->Shown());
+    ASSERT_TRUE(Exit());
+    EXPECT_TRUE(Options().startsWith("[Memory]\r\nKeep Log Error=1\r\nSafety MB=3\r\n[Temperature Save]"));
 }
 
 } // namespace
