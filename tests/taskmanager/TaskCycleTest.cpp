@@ -6,7 +6,6 @@
 #include "taskmanager/TaskNotification.h"
 #include "taskmanager/TaskWindow.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -311,7 +310,6 @@ TEST_F(TaskFixture, RepeatWindowAnswersItsClassAndLocksTheDialogForOthers)
 {
     StartManager();
     VelmoraTaskAction->TimeRepeatBar->setValue(0);
-    EXPECT_EQ(VelmoraTaskAction->TimeRepeatLabel->text(), "Repeat: Disabled");
     AddTask("Chosen", 0, 1, "n");
     WhileWaiting = [](int) { VelmoraTaskAction->TimeRepeatBar->setValue(10); };
     AnswerWith(VelmoraTaskAction->AllowToRun);
@@ -357,38 +355,4 @@ TEST_F(TaskFixture, LibraryWrappers)
     EXPECT_EQ(TaskWindowStatus(1), "No special status");
     SetText(1, "windowstatus", "Maximized");
     EXPECT_EQ(TaskWindowStatus(1), "Maximized");
-    EXPECT_TRUE(TaskIsRunning("Big", 1));
-    EXPECT_FALSE(TaskIsRunning("Big", 2));
-}
-
-TEST_F(TaskFixture, GridAndPanelShowTheTasks)
-{
-    OpenWindow(1, "Shown");
-    VelmoraTask->updateTaskList();
-    VelmoraTask->TaskDescription(SelectedTask);
-    EXPECT_EQ(VelmoraTask->TaskList->rowCount(), 1);
-    EXPECT_EQ(VelmoraTask->DescriptionName->text(), "No Task Selected");
-    EXPECT_FALSE(VelmoraTask->ActionTaskKill->isEnabled());
-
-    AddTask("Desk", 0).Parrent = "Desktop";
-    TTask& shown = AddTask("Shown", -2, 1);
-    shown.Parrent = "desktop";
-    shown.Status = "Running";
-    shown.Suspended = true;
-    shown.Code = {TCode{}, TCode{}};
-    VelmoraTaskExpert->ShowDesktopTasks->setChecked(false);
-    VelmoraTask->updateTaskList();
-    ASSERT_EQ(VelmoraTask->TaskList->rowCount(), 1);
-    EXPECT_EQ(VelmoraTask->TaskList->item(0, 0)->text(), "Shown");
-    EXPECT_EQ(VelmoraTask->TaskList->item(0, 2)->text(), "Running (Suspended)");
-    EXPECT_EQ(VelmoraTask->TaskList->item(0, 3)->text(), "-2 +Coded");
-
-    TaskAdvanced = true;
-    VelmoraTask->TaskDescription(1);
-    EXPECT_EQ(VelmoraTask->DescriptionParrent->text(), "Parrent Application: desktop");
-    EXPECT_EQ(VelmoraTask->DescriptionStatus->text(), "Current Status: Running");
-    EXPECT_EQ(VelmoraTask->DescriptionTrust->text(), "User Trust: " + TrustDescription(-2));
-    EXPECT_FALSE(VelmoraTask->ActionTaskResume->isHidden());
-    EXPECT_TRUE(VelmoraTask->ActionTaskSuspend->isHidden());
-    TaskAdvanced = false;
 }
