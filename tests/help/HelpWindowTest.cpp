@@ -9,7 +9,6 @@
 #include "tests/support/WorkingFolder.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,15 +28,6 @@ void RecordExit()
     Log.append(QStringLiteral("exit"));
     Application::Terminate();
 }
-
-// Web pages reach the desktop's opener as https addresses; the test takes them instead.
-class OpenedPages : public QObject {
-    Q_OBJECT
-public:
-    OpenedPages() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open"); }
-    ~OpenedPages() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    Q_INVOKABLE void Open(const QUrl& url) { Log.append(url.toString()); }
-};
 
 // The help window alone in a fresh working folder, with an update location, an autostart folder
 // and a program of its own; ending the program and starting one are only logged.
@@ -91,15 +81,6 @@ protected:
     MessageBoxRecorder boxes;
     TVelmoraHelp help;
 };
-
-TEST_F(HelpWindowTest, TheWebButtonsOpenTheTwoPages)
-{
-    const OpenedPages pages;
-    help.CompanyWebButton->click();
-    help.ProductWebButton->click();
-    EXPECT_EQ(Log, QStringList({QStringLiteral("https://www.tembrel.com/"),
-                                QStringLiteral("https://www.tembrel.com/velmora/")}));
-}
 
 TEST_F(HelpWindowTest, RunAtStartUpFollowsTheAutostartEntry)
 {
@@ -293,5 +274,3 @@ TEST_F(HelpWindowTest, InterruptedDownloadsStageNothingAndStartNothing)
 }
 
 } // namespace
-
-#include "HelpWindowTest.moc"
