@@ -347,17 +347,10 @@ TEST_F(TaskWindowTest, GridRefreshKeepsCellsSelectionAndScrollPosition)
     EXPECT_FALSE(VelmoraTask->ActionTaskKill->isEnabled());
 }
 
-TEST_F(TaskWindowTest, ExpertOptionsActOnTheirControls)
+// The other expert options are walked through a restart by the settings tests.
+TEST_F(TaskWindowTest, RememberByAppIsTickedOnlyWhenConfirmed)
 {
     TVelmoraTaskExpert* expert = VelmoraTaskExpert;
-    expert->SpeedTaskBar->setValue(0);
-    EXPECT_EQ(TaskCheckSpeed, 0);
-    expert->SpeedTaskBar->setValue(10);
-    EXPECT_EQ(expert->SpeedTaskLabel->text(), "Check tasks: Every 5000 ms");
-
-    expert->CheckForNew->setChecked(false);
-    EXPECT_FALSE(CheckForNewTasks);
-
     boxes.Answer(IDNO);
     boxes.Answer(IDYES);
     expert->RememberByApp->setChecked(true);
