@@ -96,7 +96,9 @@ bool AddWhen(BrevantWindow window, const BrevantWindowList* list, bool (*qualifi
     return Guarded(true, [&] {
         if (list == nullptr || list->add == nullptr)
             return true;
-        const WindowFacts facts = Display().Facts(window);
+        // An enumeration fills an empty list: its first window reads the display afresh.
+        const bool first = list->count == nullptr || list->count(list->context) == 0;
+        const WindowFacts facts = Display().ListedFacts(window, first);
         if (qualifies(facts))
             list->add(list->context, facts.title.data(), static_cast<int32_t>(facts.title.size()), window);
         return true;

@@ -25,6 +25,8 @@ constexpr auto RetryInterval = std::chrono::seconds(1);
 // sent again at most this often.
 constexpr auto DefaultPingTimeout = std::chrono::milliseconds(5000);
 constexpr auto PingInterval = std::chrono::milliseconds(1000);
+// How long one read of the display's events serves the rest of an enumeration.
+constexpr auto EnumerationReuse = std::chrono::milliseconds(20);
 // Property reads, in 32-bit units: long enough for any sensible title.
 constexpr uint32_t TextLength = 1024;
 constexpr uint32_t AtomListLength = 64;
@@ -108,11 +110,11 @@ XDisplay::~XDisplay()
     Disconnect();
 }
 
-bool XDisplay::Ready()
+bool XDisplay::Ready(bool readEvents)
 {
     if (connection_ != nullptr) {
         // Reading the events also notices a display that went away.
-        PumpEvents();
+        PumpEvents(readEvents);
         if (xcb_connection_has_error(connection_))
             Disconnect();
     }
@@ -187,9 +189,13 @@ void XDisplay::Disconnect()
     pings_.clear();
 }
 
-void XDisplay::PumpEvents()
+// Handles the events already read; with `read`, first reads what the display has sent since.
+void XDisplay::PumpEvents(bool read)
 {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+    if (read)
+        eventsRead_ = Clock::now();
+    while (xcb_generic_event_t* event =
+               read ? xcb_poll_for_event(connection_) : xcb_poll_for_queued_event(connection_)) {
         HandleEvent(*event);
         std::free(event);
     }
@@ -265,6 +271,18 @@ WindowFacts XDisplay::Facts(uint32_t window)
 {
     if (window == 0 || !Ready())
         return {};
+    return MirroredFacts(window);
+}
+
+WindowFacts XDisplay::ListedFacts(uint32_t window, bool first)
+{
+    if (window == 0 || !Ready(first || Clock::now() - eventsRead_ > EnumerationReuse))
+        return {};
+    return MirroredFacts(window);
+}
+
+WindowFacts XDisplay::MirroredFacts(uint32_t window)
+{
     if (const auto found = mirror_.find(window); found != mirror_.end())
         return found->second;
     std::vector<uint32_t> missing{window};
