@@ -25,7 +25,11 @@ constexpr auto RetryInterval = std::chrono::seconds(1);
 // sent again at most this often.
 constexpr auto DefaultPingTimeout = std::chrono::milliseconds(5000);
 constexpr auto PingInterval = std::chrono::milliseconds(1000);
-// How long one read of the display's events serves the rest of an enumeration.
+// How long one read of the display's events serves the calls that follow it. Calls this close
+// together are one moment of the caller (one check's questions about one window), and no other
+// client's change reaches the display and comes back as an event that fast. An enumeration under
+// way reuses its first window's read a little longer.
+constexpr auto SameMoment = std::chrono::microseconds(50);
 constexpr auto EnumerationReuse = std::chrono::milliseconds(20);
 // Property reads, in 32-bit units: long enough for any sensible title.
 constexpr uint32_t TextLength = 1024;
@@ -110,11 +114,11 @@ XDisplay::~XDisplay()
     Disconnect();
 }
 
-bool XDisplay::Ready(bool readEvents)
+bool XDisplay::Ready(Clock::duration reuse)
 {
     if (connection_ != nullptr) {
         // Reading the events also notices a display that went away.
-        PumpEvents(readEvents);
+        PumpEvents(Clock::now() - eventsRead_ >= reuse);
         if (xcb_connection_has_error(connection_))
             Disconnect();
     }
@@ -269,14 +273,14 @@ void XDisplay::HandleEvent(const xcb_generic_event_t& event)
 
 WindowFacts XDisplay::Facts(uint32_t window)
 {
-    if (window == 0 || !Ready())
+    if (window == 0 || !Ready(SameMoment))
         return {};
     return MirroredFacts(window);
 }
 
 WindowFacts XDisplay::ListedFacts(uint32_t window, bool first)
 {
-    if (window == 0 || !Ready(first || Clock::now() - eventsRead_ > EnumerationReuse))
+    if (window == 0 || !Ready(first ? SameMoment : EnumerationReuse))
         return {};
     return MirroredFacts(window);
 }
@@ -319,7 +323,7 @@ int32_t XDisplay::WindowManagerPid()
 
 bool XDisplay::PingOverdue(uint32_t window, bool answersPing)
 {
-    if (window == 0 || !answersPing || !Ready())
+    if (window == 0 || !answersPing || !Ready(SameMoment))
         return false;
     const auto now = Clock::now();
     Ping& ping = pings_[window];

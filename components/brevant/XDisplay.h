@@ -31,8 +31,8 @@ public:
     // display) gives facts with exists false.
     WindowFacts Facts(uint32_t window);
     // Facts of the next window of an enumeration under way. The first window's call reads the
-    // display's events; the windows that follow it, a few microseconds apart, reuse that read for
-    // a short while instead of each asking the socket again.
+    // display's events; the windows that follow it reuse that read for a short while instead of
+    // each asking the socket again.
     WindowFacts ListedFacts(uint32_t window, bool first);
     // Read from the display now, for acting on the window.
     WindowFacts FreshFacts(uint32_t window);
@@ -50,7 +50,9 @@ private:
         bool outstanding = false;
     };
 
-    bool Ready(bool readEvents = true);
+    // Connects when needed and takes in the display's events, reading the socket unless that was
+    // done less than `reuse` ago.
+    bool Ready(std::chrono::steady_clock::duration reuse = std::chrono::steady_clock::duration::zero());
     WindowFacts MirroredFacts(uint32_t window);
     void Connect();
     void Disconnect();
