@@ -77,8 +77,8 @@ void RootChildren(xcb_connection_t* c, uint32_t root, xcb_atom_t wmState, xcb_at
 // The enumeration's own connection to the display. The window manager's client list is kept
 // between calls and read again only when the root says it changed or the manager's check window
 // went away, so an enumeration with nothing changed costs one look at the pending events and no
-// round trip. Its own connection, because waiting for replies on the toolkit's connection also
-// wakes the toolkit's event reader.
+// round trip; so is the finding that there is no manager. Its own connection, because waiting for replies on
+// the toolkit's connection also wakes the toolkit's event reader.
 class ClientListWatch {
 public:
     ~ClientListWatch() { Disconnect(); }
@@ -91,9 +91,9 @@ public:
             windows.clear();
             return;
         }
-        if (!known_)
+        if (source_ == Source::Unknown)
             Read();
-        if (known_)
+        if (source_ == Source::ClientList)
             windows = clients_;
         else
             RootChildren(toolkit, root_, wmState_, netName_, windows);
@@ -147,7 +147,7 @@ private:
         if (c_ != nullptr)
             xcb_disconnect(c_);
         c_ = nullptr;
-        known_ = false;
+        source_ = Source::Unknown;
         check_ = 0;
     }
 
@@ -158,12 +158,12 @@ private:
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if ((e.window == root_ && (e.atom == clientList_ || e.atom == supportingCheck_)) ||
                 (e.window == check_ && e.atom == supportingCheck_))
-                known_ = false;
+                source_ = Source::Unknown;
             break;
         }
         case XCB_DESTROY_NOTIFY:
             if (reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == check_)
-                known_ = false;
+                source_ = Source::Unknown;
             break;
         default:
             break;
@@ -180,6 +180,8 @@ private:
             xcb_change_window_attributes(c_, check, XCB_CW_EVENT_MASK, &events);
             check_ = check;
         }
+        // Until the root's properties or the check window say otherwise.
+        source_ = Source::RootChildren;
         if (check == 0 || WindowProperty(c_, check, supportingCheck_) != check)
             return;
         const auto reply = Own(xcb_get_property_reply(
@@ -188,7 +190,7 @@ private:
             return;
         const auto* ids = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
         clients_.assign(ids, ids + xcb_get_property_value_length(reply.get()) / 4);
-        known_ = true;
+        source_ = Source::ClientList;
     }
 
     xcb_connection_t* c_ = nullptr;
@@ -199,7 +201,10 @@ private:
     xcb_atom_t netName_ = XCB_ATOM_NONE;
     // The check window whose changes are selected.
     uint32_t check_ = 0;
-    bool known_ = false;
+    // Where the windows come from: not known until read, then the manager's client list, or the
+    // root's children looked at anew on each call when there is no manager.
+    enum class Source { Unknown, ClientList, RootChildren };
+    Source source_ = Source::Unknown;
     std::vector<uint32_t> clients_;
 };
 
