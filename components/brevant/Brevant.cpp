@@ -98,9 +98,14 @@ bool AddWhen(BrevantWindow window, const BrevantWindowList* list, bool (*qualifi
             return true;
         // An enumeration fills an empty list: its first window reads the display afresh.
         const bool first = list->count == nullptr || list->count(list->context) == 0;
-        const WindowFacts facts = Display().ListedFacts(window, first);
-        if (qualifies(facts))
-            list->add(list->context, facts.title.data(), static_cast<int32_t>(facts.title.size()), window);
+        const WindowFacts& facts = Display().ListedFacts(window, first);
+        if (!qualifies(facts))
+            return true;
+        // Handed on from storage kept between calls, so an unchanged display costs no allocation;
+        // a copy, as the list may ask the library again, which may change the facts.
+        static std::u16string title;
+        title = facts.title;
+        list->add(list->context, title.data(), static_cast<int32_t>(title.size()), window);
         return true;
     });
 }

@@ -278,15 +278,17 @@ WindowFacts XDisplay::Facts(uint32_t window)
     return MirroredFacts(window);
 }
 
-WindowFacts XDisplay::ListedFacts(uint32_t window, bool first)
+const WindowFacts& XDisplay::ListedFacts(uint32_t window, bool first)
 {
+    static const WindowFacts none;
     if (window == 0 || !Ready(first ? SameMoment : EnumerationReuse))
-        return {};
+        return none;
     return MirroredFacts(window);
 }
 
-WindowFacts XDisplay::MirroredFacts(uint32_t window)
+const WindowFacts& XDisplay::MirroredFacts(uint32_t window)
 {
+    static const WindowFacts none;
     if (const auto found = mirror_.find(window); found != mirror_.end())
         return found->second;
     std::vector<uint32_t> missing{window};
@@ -295,7 +297,7 @@ WindowFacts XDisplay::MirroredFacts(uint32_t window)
             missing.push_back(other);
     Fetch(missing);
     const auto found = mirror_.find(window);
-    return found != mirror_.end() ? found->second : WindowFacts{};
+    return found != mirror_.end() ? found->second : none;
 }
 
 WindowFacts XDisplay::FreshFacts(uint32_t window)

@@ -32,8 +32,8 @@ public:
     WindowFacts Facts(uint32_t window);
     // Facts of the next window of an enumeration under way. The first window's call reads the
     // display's events; the windows that follow it reuse that read for a short while instead of
-    // each asking the socket again.
-    WindowFacts ListedFacts(uint32_t window, bool first);
+    // each asking the socket again. The facts stay as they are until the next call.
+    const WindowFacts& ListedFacts(uint32_t window, bool first);
     // Read from the display now, for acting on the window.
     WindowFacts FreshFacts(uint32_t window);
     // The display server's process when it is local; 0 when unknown.
@@ -53,7 +53,7 @@ private:
     // Connects when needed and takes in the display's events, reading the socket unless that was
     // done less than `reuse` ago.
     bool Ready(std::chrono::steady_clock::duration reuse = std::chrono::steady_clock::duration::zero());
-    WindowFacts MirroredFacts(uint32_t window);
+    const WindowFacts& MirroredFacts(uint32_t window);
     void Connect();
     void Disconnect();
     void PumpEvents(bool read);
