@@ -96,9 +96,16 @@ bool AddWhen(BrevantWindow window, const BrevantWindowList* list, bool (*qualifi
     return Guarded(true, [&] {
         if (list == nullptr || list->add == nullptr)
             return true;
-        const WindowFacts facts = Display().Facts(window);
-        if (qualifies(facts))
-            list->add(list->context, facts.title.data(), static_cast<int32_t>(facts.title.size()), window);
+        // An enumeration fills an empty list: its first window reads the display afresh.
+        const bool first = list->count == nullptr || list->count(list->context) == 0;
+        const WindowFacts& facts = Display().ListedFacts(window, first);
+        if (!qualifies(facts))
+            return true;
+        // Handed on from storage kept between calls, so an unchanged display costs no allocation;
+        // a copy, as the list may ask the library again, which may change the facts.
+        static std::u16string title;
+        title = facts.title;
+        list->add(list->context, title.data(), static_cast<int32_t>(title.size()), window);
         return true;
     });
 }

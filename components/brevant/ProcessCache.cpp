@@ -5,8 +5,10 @@ namespace brevant {
 namespace {
 
 constexpr auto Lifetime = std::chrono::milliseconds(50);
-// Past this many processes the old entries are dropped at once rather than one by one.
-constexpr size_t MaximumEntries = 4096;
+// Past this many processes the old entries are dropped at once rather than one by one; each state
+// entry holds an open file, so they stay well below the usual limit of 1024 open files.
+constexpr size_t MaximumEntries = 256;
+constexpr size_t MaximumPrograms = 4096;
 
 } // namespace
 
@@ -15,11 +17,11 @@ const ProcessCache::Entry& ProcessCache::Fresh(int32_t pid)
     const auto now = std::chrono::steady_clock::now();
     if (entries_.size() > MaximumEntries)
         entries_.clear();
-    auto [found, added] = entries_.try_emplace(pid);
+    auto [found, added] = entries_.try_emplace(pid, pid);
     Entry& entry = found->second;
     if (added || now - entry.read > Lifetime) {
         entry.read = now;
-        entry.stat = ReadProcessStat(pid);
+        entry.stat = entry.file.Read();
     }
     return entry;
 }
@@ -39,7 +41,7 @@ const std::string& ProcessCache::Program(int32_t pid)
     const Entry& entry = Fresh(pid);
     if (!entry.stat)
         return none;
-    if (programs_.size() > MaximumEntries)
+    if (programs_.size() > MaximumPrograms)
         programs_.clear();
     auto [found, added] = programs_.try_emplace(pid);
     if (added || found->second.started != entry.stat->started)

@@ -12,7 +12,8 @@ namespace brevant {
 // The process facts one check needs, read once per process and check: a check asks about each
 // process several times within a few milliseconds, and /proc reads are the dearest part of it.
 // A state entry lives far shorter than the 500 ms between two ticks, and the library forgets a
-// process as soon as it signals it. A program name is kept for the life of its process.
+// process as soon as it signals it. Each process's stat file is kept open between reads. A program
+// name is kept for the life of its process.
 class ProcessCache {
 public:
     std::optional<ProcessStat> Stat(int32_t pid);
@@ -23,6 +24,11 @@ public:
 
 private:
     struct Entry {
+        explicit Entry(int32_t pid)
+            : file(pid)
+        {
+        }
+        ProcessStatFile file;
         std::chrono::steady_clock::time_point read;
         std::optional<ProcessStat> stat;
     };

@@ -55,14 +55,14 @@ long PageSize()
 
 } // namespace
 
-std::optional<ProcessStat> ParseProcessStat(const std::string& text)
+std::optional<ProcessStat> ParseProcessStat(std::string_view text)
 {
     const auto close = text.rfind(')');
     if (close == std::string::npos)
         return std::nullopt;
     // Fields after the name, counted from 3 (the state) as proc(5) numbers them.
     std::vector<std::string_view> fields;
-    std::string_view rest(text);
+    std::string_view rest = text;
     rest.remove_prefix(close + 1);
     while (!rest.empty() && fields.size() < 22) {
         const auto start = rest.find_first_not_of(" \n");
@@ -94,6 +94,42 @@ std::optional<ProcessStat> ReadProcessStat(int32_t pid)
     if (pid <= 0)
         return std::nullopt;
     return ParseProcessStat(ReadSmallFile(ProcPath(pid, "stat")));
+}
+
+ProcessStatFile::ProcessStatFile(int32_t pid)
+    : pid_(pid)
+{
+}
+
+ProcessStatFile::~ProcessStatFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::optional<ProcessStat> ProcessStatFile::Read()
+{
+    const auto readOpen = [this]() -> std::optional<ProcessStat> {
+        char text[4096];
+        ssize_t got = -1;
+        do
+            got = ::pread(fd_, text, sizeof text, 0);
+        while (got < 0 && errno == EINTR);
+        if (got > 0)
+            if (auto stat = ParseProcessStat(std::string_view(text, static_cast<size_t>(got))))
+                return stat;
+        ::close(fd_);
+        fd_ = -1;
+        return std::nullopt;
+    };
+    if (fd_ >= 0)
+        if (auto stat = readOpen())
+            return stat;
+    // Not open yet, or the process it was opened for has ended.
+    if (pid_ <= 0)
+        return std::nullopt;
+    fd_ = ::open(ProcPath(pid_, "stat").c_str(), O_RDONLY | O_CLOEXEC);
+    return fd_ >= 0 ? readOpen() : std::nullopt;
 }
 
 bool IsStopped(const ProcessStat& stat)

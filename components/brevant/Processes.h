@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevant {
@@ -19,8 +20,25 @@ struct ProcessStat {
 
 // Parses the text of /proc/PID/stat; the command name may hold blanks and parentheses, so the
 // fields are read after the last ')'.
-std::optional<ProcessStat> ParseProcessStat(const std::string& text);
+std::optional<ProcessStat> ParseProcessStat(std::string_view text);
 std::optional<ProcessStat> ReadProcessStat(int32_t pid);
+
+// /proc/PID/stat held open, so that a repeated read costs one system call instead of three. The
+// open file stays bound to the process it was opened for: once that process has ended, the read
+// opens the pid's file afresh and so sees whatever process has the pid now.
+class ProcessStatFile {
+public:
+    explicit ProcessStatFile(int32_t pid);
+    ~ProcessStatFile();
+    ProcessStatFile(const ProcessStatFile&) = delete;
+    ProcessStatFile& operator=(const ProcessStatFile&) = delete;
+
+    std::optional<ProcessStat> Read();
+
+private:
+    int32_t pid_;
+    int fd_ = -1;
+};
 
 // Stopped, zombie or dead: such a process can answer nothing.
 bool IsStopped(const ProcessStat& stat);

@@ -25,6 +25,12 @@ constexpr auto RetryInterval = std::chrono::seconds(1);
 // sent again at most this often.
 constexpr auto DefaultPingTimeout = std::chrono::milliseconds(5000);
 constexpr auto PingInterval = std::chrono::milliseconds(1000);
+// How long one read of the display's events serves the calls that follow it. Calls this close
+// together are one moment of the caller (one check's questions about one window), and no other
+// client's change reaches the display and comes back as an event that fast. An enumeration under
+// way reuses its first window's read a little longer.
+constexpr auto SameMoment = std::chrono::microseconds(50);
+constexpr auto EnumerationReuse = std::chrono::milliseconds(20);
 // Property reads, in 32-bit units: long enough for any sensible title.
 constexpr uint32_t TextLength = 1024;
 constexpr uint32_t AtomListLength = 64;
@@ -108,11 +114,11 @@ XDisplay::~XDisplay()
     Disconnect();
 }
 
-bool XDisplay::Ready()
+bool XDisplay::Ready(Clock::duration reuse)
 {
     if (connection_ != nullptr) {
         // Reading the events also notices a display that went away.
-        PumpEvents();
+        PumpEvents(Clock::now() - eventsRead_ >= reuse);
         if (xcb_connection_has_error(connection_))
             Disconnect();
     }
@@ -187,9 +193,13 @@ void XDisplay::Disconnect()
     pings_.clear();
 }
 
-void XDisplay::PumpEvents()
+// Handles the events already read; with `read`, first reads what the display has sent since.
+void XDisplay::PumpEvents(bool read)
 {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+    if (read)
+        eventsRead_ = Clock::now();
+    while (xcb_generic_event_t* event =
+               read ? xcb_poll_for_event(connection_) : xcb_poll_for_queued_event(connection_)) {
         HandleEvent(*event);
         std::free(event);
     }
@@ -263,8 +273,22 @@ void XDisplay::HandleEvent(const xcb_generic_event_t& event)
 
 WindowFacts XDisplay::Facts(uint32_t window)
 {
-    if (window == 0 || !Ready())
+    if (window == 0 || !Ready(SameMoment))
         return {};
+    return MirroredFacts(window);
+}
+
+const WindowFacts& XDisplay::ListedFacts(uint32_t window, bool first)
+{
+    static const WindowFacts none;
+    if (window == 0 || !Ready(first ? SameMoment : EnumerationReuse))
+        return none;
+    return MirroredFacts(window);
+}
+
+const WindowFacts& XDisplay::MirroredFacts(uint32_t window)
+{
+    static const WindowFacts none;
     if (const auto found = mirror_.find(window); found != mirror_.end())
         return found->second;
     std::vector<uint32_t> missing{window};
@@ -273,7 +297,7 @@ WindowFacts XDisplay::Facts(uint32_t window)
             missing.push_back(other);
     Fetch(missing);
     const auto found = mirror_.find(window);
-    return found != mirror_.end() ? found->second : WindowFacts{};
+    return found != mirror_.end() ? found->second : none;
 }
 
 WindowFacts XDisplay::FreshFacts(uint32_t window)
@@ -301,7 +325,7 @@ int32_t XDisplay::WindowManagerPid()
 
 bool XDisplay::PingOverdue(uint32_t window, bool answersPing)
 {
-    if (window == 0 || !answersPing || !Ready())
+    if (window == 0 || !answersPing || !Ready(SameMoment))
         return false;
     const auto now = Clock::now();
     Ping& ping = pings_[window];

@@ -30,6 +30,10 @@ public:
     // Facts of a window, from the mirror or read afresh; a window that does not exist (or no
     // display) gives facts with exists false.
     WindowFacts Facts(uint32_t window);
+    // Facts of the next window of an enumeration under way. The first window's call reads the
+    // display's events; the windows that follow it reuse that read for a short while instead of
+    // each asking the socket again. The facts stay as they are until the next call.
+    const WindowFacts& ListedFacts(uint32_t window, bool first);
     // Read from the display now, for acting on the window.
     WindowFacts FreshFacts(uint32_t window);
     // The display server's process when it is local; 0 when unknown.
@@ -46,10 +50,13 @@ private:
         bool outstanding = false;
     };
 
-    bool Ready();
+    // Connects when needed and takes in the display's events, reading the socket unless that was
+    // done less than `reuse` ago.
+    bool Ready(std::chrono::steady_clock::duration reuse = std::chrono::steady_clock::duration::zero());
+    const WindowFacts& MirroredFacts(uint32_t window);
     void Connect();
     void Disconnect();
-    void PumpEvents();
+    void PumpEvents(bool read);
     void HandleEvent(const xcb_generic_event_t& event);
     bool Relevant(xcb_atom_t atom) const;
     const std::vector<uint32_t>& TopLevelWindows();
@@ -68,6 +75,7 @@ private:
     bool connectFailed_ = false;
     std::chrono::steady_clock::time_point lastAttempt_;
     std::chrono::milliseconds pingTimeout_;
+    std::chrono::steady_clock::time_point eventsRead_;
 
     std::unordered_map<uint32_t, WindowFacts> mirror_;
     // Windows whose changes are already selected.

@@ -146,6 +146,20 @@ TEST_F(BrevantWindowTest, SuspendShowsAndOneResumeUndoesManySuspends)
     EXPECT_EQ(child.Command("title awake"), "ok");
 }
 
+// The process's state is read from its stat file kept open: a stop and a continue from outside the
+// library still show.
+TEST_F(BrevantWindowTest, StopAndContinueFromOutsideShow)
+{
+    WindowProcess child({"--title", "Outside"});
+    const BrevantWindow window = child.Window();
+    EXPECT_EQ(api.Status(window), u"Running");
+    ::kill(child.Pid(), SIGSTOP);
+    EXPECT_TRUE(WaitUntil([&] { return api.Status(window) == u"Suspended"; }));
+    ::kill(child.Pid(), SIGCONT);
+    EXPECT_TRUE(WaitUntil([&] { return api.Status(window) == u"Running"; }));
+    EXPECT_EQ(child.Command("title awake"), "ok");
+}
+
 TEST_F(BrevantWindowTest, ParentApplicationIsTheProgramsProcessFamily)
 {
     WindowProcess child({"--title", "Family", "--family"});
