@@ -23,10 +23,6 @@ int Sample(TWindowHandle)
 
 void MonitorSample(benchmark::State& state)
 {
-    int argc = 1;
-    char name[] = "MonitorBench";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
     auto* monitor = new TVelmoraTaskResource;
     monitor->GetNameFunc = Name;
     monitor->GetDescription = Name;

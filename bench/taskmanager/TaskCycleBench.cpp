@@ -9,9 +9,9 @@
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskWindow.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -267,15 +267,3 @@ void EnumerationTurn(benchmark::State& state)
 BENCHMARK(EnumerationTurn)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
