@@ -3,9 +3,9 @@
 // each test loads a fresh copy.
 #define BREVANT_IMPLEMENTATION
 #include "Brevant.h"
+#include "tests/fakes/CallLog.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -35,21 +35,6 @@ int windowCount = 0;
 // Where a small window id sits: index + 1, 0 for none. Larger ids are searched.
 constexpr BrevantWindow IndexedIds = 1 << 16;
 int slots[IndexedIds];
-char calls[1 << 16];
-size_t used = 0;
-
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Log(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    const int written = std::vsnprintf(calls + used, sizeof calls - used - 1, format, arguments);
-    va_end(arguments);
-    if (written > 0)
-        used = std::min(used + static_cast<size_t>(written), sizeof calls - 2);
-    calls[used++] = '\n';
-    calls[used] = '\0';
-}
 
 // UTF-8 of the basic plane into UTF-16.
 void SetText(Text& text, const char* utf8)

@@ -2,11 +2,9 @@
 // arguments, and a run frees what the test says it frees.
 #define QUILLON_IMPLEMENTATION
 #include "Quillon.h"
+#include "tests/fakes/CallLog.h"
 
-#include <algorithm>
 #include <cinttypes>
-#include <cstdarg>
-#include <cstdio>
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -19,22 +17,6 @@ int64_t allPag = 0;
 int64_t freeVirt = 0;
 int64_t allVirt = 0;
 int64_t freedByRun = 0;
-// Plain C storage: the library must unload completely, so that each test loads a fresh copy.
-char calls[1 << 16];
-size_t used = 0;
-
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Log(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    const int written = std::vsnprintf(calls + used, sizeof calls - used - 1, format, arguments);
-    va_end(arguments);
-    if (written > 0)
-        used = std::min(used + static_cast<size_t>(written), sizeof calls - 2);
-    calls[used++] = '\n';
-    calls[used] = '\0';
-}
 
 const char* Flag(bool on)
 {
