@@ -2,10 +2,14 @@
 
 #include "platform/VelmoraError.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryFile>
 #include <QTextStream>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +17,11 @@
 #include <unistd.h>
 
 namespace {
+
+// A new file is "<name>.XXXXXX.tmp" while it is written: the ".tmp" tells it from a user's own
+// "<name>.backup".
+const QString TemporaryEnd = QStringLiteral(".tmp");
+const QString TemporarySuffix = QStringLiteral(".XXXXXX") + TemporaryEnd;
 
 std::filesystem::path ToPath(const QString& path)
 {
@@ -71,6 +80,16 @@ bool MoveFile(const QString& from, const QString& to)
     return !error;
 }
 
+void CopyFile(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::copy_file(ToPath(from), ToPath(to), std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (error)
+        throw EVelmoraError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(to, QString::fromStdString(error.message())));
+}
+
 bool MakeExecutable(const QString& path)
 {
     using std::filesystem::perms;
@@ -100,16 +119,8 @@ QString ReadFirstLine(const QString& path)
     return line;
 }
 
-QStringList ReadTextLines(const QString& path)
+QString DecodeText(QByteArray content)
 {
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw EVelmoraError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(path, SystemReason(errno ? errno : ENOENT)));
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(file.errorString());
     QStringConverter::Encoding encoding = QStringConverter::Utf8;
     if (content.startsWith("\xEF\xBB\xBF")) {
         content.remove(0, 3);
@@ -122,7 +133,20 @@ QStringList ReadTextLines(const QString& path)
     }
     // The mark is gone; a second one is the first line's text.
     QStringDecoder decode(encoding, QStringConverter::Flag::ConvertInitialBom);
-    const QString text = decode(content);
+    return decode(content);
+}
+
+QStringList ReadTextLines(const QString& path)
+{
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        throw EVelmoraError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, SystemReason(errno ? errno : ENOENT)));
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EInOutError(file.errorString());
+    const QString text = DecodeText(content);
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -140,16 +164,22 @@ QStringList ReadTextLines(const QString& path)
 
 void WriteTextLines(const QString& path, const QStringList& lines)
 {
-    QByteArray content;
+    QString text;
     for (const QString& line : lines)
-        content += line.toUtf8() + "\r\n";
-    ReplaceFile(path, content);
+        text += line + QStringLiteral("\r\n");
+    // UTF-8 would lose a leading U+FEFF to the reader as a mark, and an unpaired surrogate as "?".
+    if (text.startsWith(QChar::ByteOrderMark) || !text.isValidUtf16()) {
+        QStringEncoder encode(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        ReplaceFile(path, encode(text));
+    } else {
+        ReplaceFile(path, text.toUtf8());
+    }
 }
 
 void ReplaceFile(const QString& path, const QByteArray& content)
 {
     // Not QSaveFile: with buffered writes it reports success for a new file that the disk cut short.
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    QTemporaryFile file(path + TemporarySuffix);
     errno = 0;
     const bool written =
         file.open() && file.write(content) == content.size() && file.flush() && ::fsync(file.handle()) == 0;
@@ -167,4 +197,22 @@ void ReplaceFile(const QString& path, const QByteArray& content)
         reason = QString::fromStdString(error.message());
     }
     throw EVelmoraError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+}
+
+void RemoveStaleTemporaries(const QString& path)
+{
+    const QFileInfo target(path);
+    const QString prefix = target.fileName() + u'.';
+    const QDir folder = target.dir();
+    const QStringList names =
+        folder.entryList({prefix + QStringLiteral("??????") + TemporaryEnd}, QDir::Files | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        // The writer's random part is six ASCII letters.
+        const QStringView random = QStringView(name).mid(prefix.size(), 6);
+        const bool letters = std::all_of(random.begin(), random.end(), [](QChar c) {
+            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        });
+        if (letters)
+            QFile::remove(folder.filePath(name));
+    }
 }

@@ -83,7 +83,7 @@ TIniFile::TIniFile(const QString& fileName, TIniOpen open)
     : fileName_(fileName)
 {
     if (open == TIniOpen::Existing)
-        Parse(QString::fromUtf8(ReadPrefix(fileName)));
+        Parse(DecodeText(ReadPrefix(fileName)));
 }
 
 void TIniFile::Parse(const QString& text)

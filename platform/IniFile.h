@@ -12,7 +12,7 @@ enum class TIniOpen { Existing, New };
 // goes at the end, so the file shows the order of writing. Integers are written in decimal and read
 // in decimal or, after "0x", "0X" or "$", in hexadecimal; Booleans are written "1" and "0" and read
 // as integers. Reading accepts what a person editing the file writes: blanks around names and "=",
-// blank lines, ";" comments, a UTF-8 byte-order mark, LF line ends.
+// blank lines, ";" comments, a UTF-8 or UTF-16 byte-order mark, LF line ends.
 class TIniFile {
 public:
     // An existing file is read as far as it can be: a file that is not text, too big or unreadable

@@ -11,6 +11,7 @@
 #include "temperature/TempExpert.h"
 
 #include <QCheckBox>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTableWidget>
 #include <algorithm>
@@ -21,6 +22,13 @@ namespace {
 
 const QString OptionsFile = QStringLiteral("Database/Options.ini");
 const QString ExcludeFile = QStringLiteral("Database/Exclude.txt");
+
+// The restore asks questions, and "Exit Velmora" works inside them: such an exit must not write
+// over the stored files what is not restored yet.
+bool Restoring = false;
+// The exclude table shows the stored list (or there was none): false from the start of the restore
+// until the list is loaded, so a restore cut short by an error keeps the stored list too.
+bool ExcludeListRestored = true;
 
 // [Task Update] "Refresh *500msec": written from TaskCheckSpeed, read into it with SpeedTaskBar's
 // position as the default, then shown by the bar.
@@ -190,21 +198,27 @@ void SaveOptions()
     if (VelmoraMemExpert->LogErrorKeepGroup->ItemIndex() == 1)
         VelmoraMemExpert->SilentClearLogFile();
     CreateFolders();
+    for (const QString& file : {OptionsFile, ExcludeFile, TaskDatabaseFile})
+        RemoveStaleTemporaries(file);
     // Both files are new: each holds only what the save boxes allow now and replaces the old one
     // whole, so a save cut short leaves the last complete files.
-    TIniFile settings(OptionsFile, TIniOpen::New);
-    for (const Section& section : Sections()) {
-        if (section.saveBox != nullptr && !section.saveBox->isChecked())
-            continue;
-        for (const Key& key : section.keys)
-            Write(settings, section.name, key);
+    if (!Restoring) {
+        TIniFile settings(OptionsFile, TIniOpen::New);
+        for (const Section& section : Sections()) {
+            if (section.saveBox != nullptr && !section.saveBox->isChecked())
+                continue;
+            for (const Key& key : section.keys)
+                Write(settings, section.name, key);
+        }
+        settings.UpdateFile();
     }
-    settings.UpdateFile();
     const TVelmoraTaskExpert* task = VelmoraTaskExpert;
-    if (task->TaskSaveExcludeOpt->isChecked())
-        WriteTextLines(ExcludeFile, ExcludeRows());
-    else
-        DeleteFile(ExcludeFile);
+    if (ExcludeListRestored) {
+        if (task->TaskSaveExcludeOpt->isChecked())
+            WriteTextLines(ExcludeFile, ExcludeRows());
+        else
+            DeleteFile(ExcludeFile);
+    }
     if (TaskLibraryHandle != nullptr && task->TaskSaveDataOpt->isChecked())
         VelmoraTask->DataTaskSave(TaskDatabaseFile);
     UnloadLibraries();
@@ -212,6 +226,9 @@ void SaveOptions()
 
 void RestoreOptions()
 {
+    Restoring = true;
+    ExcludeListRestored = false;
+    const auto restored = qScopeGuard([] { Restoring = false; });
     if (FileExists(OptionsFile)) {
         const TIniFile settings(OptionsFile);
         for (const Section& section : Sections()) {
@@ -230,4 +247,5 @@ void RestoreOptions()
     }
     if (FileExists(ExcludeFile))
         SetExcludeRows(ReadTextLines(ExcludeFile));
+    ExcludeListRestored = true;
 }

@@ -35,14 +35,21 @@ bool AutoChoice(QWidget* owner, const TRadioGroup* group, const QString& caption
 
 bool TVelmoraTask::DataTaskSave(const QString& path)
 {
-    return SaveTaskDatabase(path, Tasks, EveryTask);
+    // Trusts and rules of a file that was never loaded (answered No, or damaged) would be lost.
+    if (!databaseFileOwned_ && !Tasks.isEmpty() && FileExists(path))
+        CopyFile(path, path + QStringLiteral(".bak"));
+    const bool saved = SaveTaskDatabase(path, Tasks, EveryTask);
+    databaseFileOwned_ = databaseFileOwned_ || saved;
+    return saved;
 }
 
 bool TVelmoraTask::DataTaskLoad(const QString& path)
 {
     const bool loaded = LoadTaskDatabase(path, Tasks, EveryTask);
-    if (loaded)
+    if (loaded) {
+        databaseFileOwned_ = true;
         ScriptTasksReplaced();
+    }
     return loaded;
 }
 

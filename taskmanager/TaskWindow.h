@@ -108,7 +108,8 @@ public:
     // an empty row or no row.
     int TaskOfRow(int row) const;
 
-    // The task database as a whole: false when there is nothing to save, or no file to load.
+    // The task database as a whole: false when there is nothing to save, or no file to load. A
+    // file that this run neither loaded nor wrote is kept as "<path>.bak" before it is replaced.
     bool DataTaskSave(const QString& path);
     bool DataTaskLoad(const QString& path);
     // The expert window's database commands, which say how they went.
@@ -160,6 +161,8 @@ private:
 
     // The table's row r shows Tasks[TaskRows[r]]: with desktop tasks left out the two differ.
     QList<int> TaskRows;
+    // The database file holds what this run loaded or saved: replacing it loses nothing.
+    bool databaseFileOwned_ = false;
 };
 
 extern TVelmoraTask* VelmoraTask;

@@ -11,7 +11,6 @@
 #include "platform/Files.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
@@ -224,23 +223,12 @@ bool SaveTaskDatabase(const QString& Path, const TTaskArray& TaskList, const TTa
     document.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
 
     // Written beside the old file and renamed over it: a save that fails leaves the previous
-    // database whole. Unbuffered, so a short write shows here and is not lost in a later flush.
-    QSaveFile file(Path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw ETaskDatabaseError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(Path, file.errorString()));
-    for (qsizetype written = 0; written < writer.buffer.size();) {
-        const qint64 count = file.write(writer.buffer.constData() + written, writer.buffer.size() - written);
-        if (count <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            throw ETaskDatabaseError(QStringLiteral("Cannot write file \"%1\". %2").arg(Path, reason));
-        }
-        written += count;
+    // database whole.
+    try {
+        ReplaceFile(Path, writer.buffer);
+    } catch (const EVelmoraError& error) {
+        throw ETaskDatabaseError(error.Message());
     }
-    if (!file.commit())
-        throw ETaskDatabaseError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(Path, file.errorString()));
     return true;
 }
 

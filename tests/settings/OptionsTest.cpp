@@ -1,9 +1,12 @@
 #include "help/HelpWindow.h"
 #include "memory/MemExpert.h"
 #include "platform/Application.h"
+#include "platform/Files.h"
+#include "platform/IniFile.h"
 #include "platform/NotifyIcon.h"
 #include "platform/RadioGroup.h"
 #include "platform/Timer.h"
+#include "platform/VelmoraError.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
 #include "taskmanager/TaskExpert.h"
@@ -24,7 +27,27 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTableWidget>
+#include <csignal>
+#include <dlfcn.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// In a child process: a save is killed at its rename.
+bool killAtRename = false;
+
+} // namespace
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (killAtRename)
+        std::raise(SIGKILL);
+    static const auto next = reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
+    return next(from, to);
+}
 
 namespace {
 
@@ -46,6 +69,30 @@ QStringList ExcludeRows()
         rows.append(cell != nullptr ? cell->text() : QString());
     }
     return rows;
+}
+
+// Runs `save` in a child process that a kill ends at the save's rename.
+void KilledAtRename(const std::function<void()>& save)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        killAtRename = true;
+        try {
+            save();
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+}
+
+TTask Named(const char* name)
+{
+    TTask task;
+    task.Name = QString::fromUtf8(name);
+    return task;
 }
 
 // The AUTO START and AUTO STOP choices.
@@ -276,6 +323,83 @@ TEST_F(OptionsTest, AFailedWriteStopsTheExitAndKeepsTheOldFile)
     EXPECT_TRUE(VelmoraMain->NotifyIcon()->Shown());
     ASSERT_TRUE(Exit());
     EXPECT_TRUE(Options().startsWith("[Memory]\r\nKeep Log Error=1\r\nSafety MB=3\r\n[Temperature Save]"));
+}
+
+TEST_F(OptionsTest, AnExitInsideTheStartsQuestionsKeepsTheStoredFiles)
+{
+    const QByteArray options = "[Task Update]\r\nRemember by application=1\r\n"
+                               "[Task Management]\r\nManager Started=1\r\n"
+                               "[Task AUTO STOP]\r\nEnabled=2\r\n";
+    const QByteArray exclude = "secret\r\nprivate\r\n";
+    for (const QString& caption :
+         {QStringLiteral("Rememember by application?"), QStringLiteral("Velmora AUTO START: Enable?")}) {
+        folder.Write(OptionsFile, options);
+        folder.Write(ExcludeFile, exclude);
+        boxes.WhileOpen = [&](const MessageBoxCall& call) {
+            if (call.caption == caption)
+                Exit();
+        };
+        Start();
+        EXPECT_TRUE(Application::Terminated()) << caption.toStdString();
+        EXPECT_EQ(Options(), options) << caption.toStdString();
+        EXPECT_EQ(folder.Read(ExcludeFile), exclude) << caption.toStdString();
+        End();
+    }
+}
+
+TEST_F(OptionsTest, ADatabaseThisRunDidNotLoadIsKeptBesideBeforeItIsReplaced)
+{
+    const QString backup = TaskDatabaseFile + QStringLiteral(".bak");
+    folder.Write(TaskLibraryFile, Contents(FAKE_TASK_LIBRARY));
+    Start();
+    ASSERT_TRUE(SaveTaskDatabase(TaskDatabaseFile, {Named("trusted"), Named("ruled")}, EveryTask));
+    const QByteArray taught = folder.Read(TaskDatabaseFile);
+    Tasks = {Named("new")};
+    VelmoraTask->DatabaseSave();
+    Tasks.append(Named("newer"));
+    ASSERT_TRUE(Exit());
+    // The run's first save keeps the old file; its later ones replace only the run's own.
+    EXPECT_EQ(folder.Read(backup), taught);
+    EXPECT_TRUE(folder.Read(TaskDatabaseFile).contains("newer"));
+
+    // A file that failed to load is kept too, in place of the older copy.
+    End();
+    const QByteArray damaged = "<DataBase><Task No=\"1\"><Information Name=\"x\" Trust=\"many\"/>";
+    folder.Write(TaskDatabaseFile, damaged);
+    Start();
+    EXPECT_THROW(VelmoraTask->DatabaseLoad(), EVelmoraError);
+    Tasks = {Named("after")};
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(folder.Read(backup), damaged);
+
+    // A file the user loaded is theirs to replace.
+    End();
+    Start();
+    VelmoraTask->DatabaseLoad();
+    Tasks.append(Named("more"));
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(folder.Read(backup), damaged);
+    EXPECT_TRUE(folder.Read(TaskDatabaseFile).contains("more"));
+}
+
+TEST_F(OptionsTest, WhatSavesKilledAtTheirRenameLeftIsGoneAfterTheNextExit)
+{
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("Database")));
+    KilledAtRename([] {
+        TIniFile settings(OptionsFile, TIniOpen::New);
+        settings.WriteInteger(QStringLiteral("Memory"), QStringLiteral("Safety MB"), 3);
+        settings.UpdateFile();
+    });
+    KilledAtRename([] { WriteTextLines(ExcludeFile, {QStringLiteral("secret")}); });
+    KilledAtRename([] { SaveTaskDatabase(TaskDatabaseFile, {Named("editor")}, TTask{}); });
+    folder.Write(QStringLiteral("Database/Exclude.txt.backup"), "the user's own");
+    const QDir database(QStringLiteral("Database"));
+    ASSERT_EQ(database.entryList(QDir::Files).size(), 4);
+    Start();
+    ASSERT_TRUE(Exit());
+    EXPECT_EQ(database.entryList(QDir::Files),
+              QStringList({QStringLiteral("Exclude.txt"), QStringLiteral("Exclude.txt.backup"),
+                           QStringLiteral("Options.ini")}));
 }
 
 } // namespace

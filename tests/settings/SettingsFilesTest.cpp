@@ -4,6 +4,7 @@
 #include "tests/support/WorkingFolder.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,6 +32,16 @@ TEST(ProfileFileTest, AFileThatIsNotTextGivesWhatCanBeReadAndNeverFails)
     EXPECT_FALSE(TIniFile(Ini).SectionExists(QStringLiteral("Memory")));
 }
 
+TEST(ProfileFileTest, AUtf16FileIsReadByItsMark)
+{
+    WorkingFolder folder;
+    const QString text = QStringLiteral("[Memory]\r\nSafety MB=5\r\n");
+    folder.Write(Ini, QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)(text));
+    EXPECT_EQ(TIniFile(Ini).ReadInteger(QStringLiteral("Memory"), QStringLiteral("Safety MB"), 1), 5);
+    folder.Write(Ini, QStringEncoder(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom)(text));
+    EXPECT_EQ(TIniFile(Ini).ReadInteger(QStringLiteral("Memory"), QStringLiteral("Safety MB"), 1), 5);
+}
+
 TEST(TextLinesTest, LinesAreReadInEveryEncodingAndLineEnd)
 {
     WorkingFolder folder;
@@ -54,6 +65,21 @@ TEST(TextLinesTest, LinesAreReadInEveryEncodingAndLineEnd)
         << "only the first mark selects the encoding";
     EXPECT_EQ(lines(""), QStringList());
     EXPECT_EQ(lines("\r\n"), QStringList{QString()});
+}
+
+TEST(TextLinesTest, EveryRowComesBackAsItWasWritten)
+{
+    WorkingFolder folder;
+    const QString file = QStringLiteral("Exclude.txt");
+    const QString lone = QString(QChar(0xD800)) + u'x';
+    for (const QStringList& rows : {QStringList{QStringLiteral("\uFEFFsecret"), QStringLiteral("ä")},
+                                    QStringList{QStringLiteral("a"), lone, QString()}}) {
+        WriteTextLines(file, rows);
+        EXPECT_EQ(ReadTextLines(file), rows);
+    }
+    // Rows that UTF-8 carries stay UTF-8 without a mark.
+    WriteTextLines(file, {QStringLiteral("a\uFEFF")});
+    EXPECT_EQ(folder.Read(file), "a\xEF\xBB\xBF\r\n");
 }
 
 } // namespace
