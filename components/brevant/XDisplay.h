@@ -40,6 +40,8 @@ public:
     int32_t ServerPid();
     // The running window manager's process; 0 when there is none or it is not known.
     int32_t WindowManagerPid();
+    // Ends the connection of the client that created the window, and so the window.
+    void KillClient(uint32_t window);
     // True when a window that takes part in the ping protocol has left a ping unanswered for too
     // long. Sends a fresh ping when none is outstanding, so the answer builds up across calls.
     bool PingOverdue(uint32_t window, bool answersPing);
