@@ -156,7 +156,7 @@ int32_t HandleToName(BrevantWindow window, char16_t* buffer, int32_t capacity)
 
 int32_t HandleToID(BrevantWindow window)
 {
-    return Guarded(0, [&] { return Display().Facts(window).pid; });
+    return Guarded(0, [&] { return Display().Pid(window); });
 }
 
 int32_t HandleToClass(BrevantWindow window, char16_t* buffer, int32_t capacity)

@@ -278,6 +278,13 @@ WindowFacts XDisplay::Facts(uint32_t window)
     return MirroredFacts(window);
 }
 
+int32_t XDisplay::Pid(uint32_t window)
+{
+    if (window == 0 || !Ready(SameMoment))
+        return 0;
+    return MirroredFacts(window).pid;
+}
+
 const WindowFacts& XDisplay::ListedFacts(uint32_t window, bool first)
 {
     static const WindowFacts none;
