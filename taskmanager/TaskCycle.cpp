@@ -119,6 +119,12 @@ void TVelmoraTask::taskInstance()
     if (CheckCountdown > 0 || TaskCheckSpeed <= 0 || NowRunning->count() == 0)
         return;
 
+    // A task's window id now held by another process's window names a new window: the task no
+    // longer runs, and nothing of it passes to that window.
+    for (TTask& task : Tasks)
+        if (task.Handle != 0 && !TaskWindowOf(task.Handle, task.ProcessId))
+            task.Handle = 0;
+
     const int windows = NowRunning->count();
     for (int i = 0; i < windows; ++i) {
         const QString name = NowRunning->item(i)->text();
@@ -184,7 +190,11 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
     if (task.Status != status)
         task.Status = status;
     AssignExecutable(task.Executable, changeHandle);
-    task.ProcessId = HandleToID(changeHandle);
+    const int processId = HandleToID(changeHandle);
+    // A suspension ends with the process it stopped.
+    if (task.ProcessId != 0 && processId != task.ProcessId)
+        task.Suspended = false;
+    task.ProcessId = processId;
     task.Memory = TaskMemoryMB(changeHandle);
     if (changeHandle != 0) {
         task.Responding = HandleResponding(changeHandle);
@@ -232,13 +242,17 @@ void ProcessTaskRequests()
             i = notified;
         }
         TTask& task = Tasks[i];
+        // A window that is no longer the task's own: the task does not run, its requests wait.
+        if (task.Handle != 0 && (task.SuspendRequested || task.ResumeRequested || task.KillRequested) &&
+            !TaskWindowOf(task.Handle, task.ProcessId))
+            task.Handle = 0;
         if (task.SuspendRequested && task.Handle != 0) {
-            SuspendTaskWindow(task.Handle);
+            SuspendTaskWindow(task.Handle, task.ProcessId);
             task.Suspended = true;
             task.SuspendRequested = false;
         }
         if (task.ResumeRequested && task.Handle != 0) {
-            HandleResume(task.Handle);
+            ActOnTaskWindow(HandleResume, task.Handle, task.ProcessId);
             task.Suspended = false;
             task.ResumeRequested = false;
         }
@@ -247,7 +261,7 @@ void ProcessTaskRequests()
             task.TrustChange = 0;
         }
         if (task.KillRequested && task.Handle != 0) {
-            KillTaskWindow(task.Handle);
+            KillTaskWindow(task.Handle, task.ProcessId);
             task.Handle = 0;
             task.KillRequested = false;
         }
@@ -274,12 +288,23 @@ int TaskMemoryMB(TWindowHandle wnd)
     return static_cast<int>(std::min(megabytes, static_cast<double>(std::numeric_limits<int>::max())));
 }
 
-void KillTaskWindow(TWindowHandle wnd)
+bool TaskWindowOf(TWindowHandle wnd, int processId)
 {
-    HandleKill(wnd);
+    return HandleToID(wnd) == processId;
 }
 
-void SuspendTaskWindow(TWindowHandle wnd)
+void ActOnTaskWindow(void (*action)(BrevantWindow), TWindowHandle wnd, int processId)
 {
-    HandleSuspend(wnd);
+    if (TaskWindowOf(wnd, processId))
+        action(wnd);
+}
+
+void KillTaskWindow(TWindowHandle wnd, int processId)
+{
+    ActOnTaskWindow(HandleKill, wnd, processId);
+}
+
+void SuspendTaskWindow(TWindowHandle wnd, int processId)
+{
+    ActOnTaskWindow(HandleSuspend, wnd, processId);
 }

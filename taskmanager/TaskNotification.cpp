@@ -41,7 +41,7 @@ int FindNotifiedTask(int index, const QString& name, TWindowHandle handle)
 // stays suspended meanwhile; the window taken before the wait is the one resumed after it, unless
 // the task was suspended already. Returns false when the program ended during the wait: the
 // libraries are gone then.
-bool WaitForAnswer(int trust, TWindowHandle handle, bool suspendedBefore)
+bool WaitForAnswer(int trust, TWindowHandle handle, int processId, bool suspendedBefore)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
     dialog->setVisible(true);
@@ -49,9 +49,9 @@ bool WaitForAnswer(int trust, TWindowHandle handle, bool suspendedBefore)
     dialog->activateWindow();
     while (!Application::Terminated() && dialog->isVisible()) {
         if (trust == -2)
-            HandleSuspend(handle);
+            ActOnTaskWindow(HandleSuspend, handle, processId);
         else if (trust == -3)
-            HandleSuspendParent(handle);
+            ActOnTaskWindow(HandleSuspendParent, handle, processId);
         Application::ProcessMessages();
         if (!Application::Terminated())
             Sleep(100);
@@ -60,9 +60,9 @@ bool WaitForAnswer(int trust, TWindowHandle handle, bool suspendedBefore)
         return false;
     if (!suspendedBefore) {
         if (trust == -2)
-            HandleResume(handle);
+            ActOnTaskWindow(HandleResume, handle, processId);
         else if (trust == -3)
-            HandleResumeParent(handle);
+            ActOnTaskWindow(HandleResumeParent, handle, processId);
     }
     return true;
 }
@@ -107,6 +107,7 @@ int NotifyUser(int& index)
     // Taken now: the task list may change while the dialog waits.
     const QString name = Tasks[index].Name;
     const TWindowHandle handle = Tasks[index].Handle;
+    const int processId = Tasks[index].ProcessId;
     const bool suspendedBefore = Tasks[index].Suspended;
     int trust = Tasks[index].Trust;
 
@@ -125,7 +126,7 @@ int NotifyUser(int& index)
         dialog->actionToDo = dialog->TimerActionToDo;
         RepeatAgain = true;
     } else {
-        const bool answered = WaitForAnswer(trust, handle, suspendedBefore);
+        const bool answered = WaitForAnswer(trust, handle, processId, suspendedBefore);
         index = answered ? FindNotifiedTask(index, name, handle) : -1;
         if (index == -1)
             return trust;

@@ -389,7 +389,7 @@ void TVelmoraTask::ActionTaskResumeClick(QObject*)
         // A suspend not yet carried out must not stop the program after this resume.
         task.SuspendRequested = false;
         if (HandleResume != nullptr)
-            HandleResume(task.Handle);
+            ActOnTaskWindow(HandleResume, task.Handle, task.ProcessId);
     }
     TaskDescription(SelectedTask);
 }

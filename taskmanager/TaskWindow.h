@@ -195,8 +195,14 @@ bool TaskIsRunning(const QString& name, TWindowHandle wnd);
 QString TaskWindowStatus(TWindowHandle wnd);
 // The window's process memory in whole megabytes, rounded half to even.
 int TaskMemoryMB(TWindowHandle wnd);
-void KillTaskWindow(TWindowHandle wnd);
-void SuspendTaskWindow(TWindowHandle wnd);
+// The window still belongs to the process the task was seen with. The X server hands a closed
+// client's window ids to the next client, so an id alone may name another program's window.
+bool TaskWindowOf(TWindowHandle wnd, int processId);
+// Calls `action` of the task library on a task's window only while TaskWindowOf holds. Every kill,
+// suspend and resume goes through here.
+void ActOnTaskWindow(void (*action)(BrevantWindow), TWindowHandle wnd, int processId);
+void KillTaskWindow(TWindowHandle wnd, int processId);
+void SuspendTaskWindow(TWindowHandle wnd, int processId);
 
 // Script errors of the checks since the last call, each once per script: a script that keeps
 // failing the same way is reported again only after it was changed.

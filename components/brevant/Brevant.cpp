@@ -71,7 +71,15 @@ void SignalOwner(uint32_t window, int signal)
     const WindowFacts facts = Display().FreshFacts(window);
     if (!facts.exists || facts.pid <= 0)
         return;
-    ProcessGuard(Display().ServerPid(), Display().WindowManagerPid()).Signal(facts.pid, signal);
+    const ProcessGuard guard(Display().ServerPid(), Display().WindowManagerPid());
+    if (facts.pidClaimed) {
+        // Any window can claim any process: a kill ends only the window's own connection, and
+        // nothing is stopped or continued.
+        if (signal == SIGKILL && guard.Allows(facts.pid))
+            Display().KillClient(window);
+        return;
+    }
+    guard.Signal(facts.pid, signal);
     Processes().Forget(facts.pid);
 }
 
@@ -81,7 +89,7 @@ void SignalOwner(uint32_t window, int signal)
 void SignalApplication(uint32_t window, int signal)
 {
     const WindowFacts facts = Display().FreshFacts(window);
-    if (!facts.exists || facts.pid <= 0 || facts.desktop)
+    if (!facts.exists || facts.pid <= 0 || facts.pidClaimed || facts.desktop)
         return;
     const ProcessGuard guard(Display().ServerPid(), Display().WindowManagerPid());
     if (!guard.Allows(facts.pid))
@@ -148,7 +156,7 @@ int32_t HandleToName(BrevantWindow window, char16_t* buffer, int32_t capacity)
 
 int32_t HandleToID(BrevantWindow window)
 {
-    return Guarded(0, [&] { return Display().Facts(window).pid; });
+    return Guarded(0, [&] { return Display().Pid(window); });
 }
 
 int32_t HandleToClass(BrevantWindow window, char16_t* buffer, int32_t capacity)

@@ -13,6 +13,8 @@ struct WindowFacts {
     std::u16string windowClass;
     // Owning process; 0 when unknown.
     int32_t pid = 0;
+    // The pid is only the window's own claim: the server could not name the window's client.
+    bool pidClaimed = false;
     bool desktop = false;
     bool minimized = false;
     bool maximized = false;

@@ -278,6 +278,13 @@ WindowFacts XDisplay::Facts(uint32_t window)
     return MirroredFacts(window);
 }
 
+int32_t XDisplay::Pid(uint32_t window)
+{
+    if (window == 0 || !Ready(SameMoment))
+        return 0;
+    return MirroredFacts(window).pid;
+}
+
 const WindowFacts& XDisplay::ListedFacts(uint32_t window, bool first)
 {
     static const WindowFacts none;
@@ -519,9 +526,19 @@ void XDisplay::ClaimedOwners(const std::vector<uint32_t>& windows)
         const auto host = PropertyBytes(machineReply.get());
         const auto found = mirror_.find(claim.window);
         if (found != mirror_.end() && !pid.empty() && (host.empty() || host == hostName_) &&
-            pid[0] <= static_cast<uint32_t>(INT32_MAX))
+            pid[0] <= static_cast<uint32_t>(INT32_MAX)) {
             found->second.pid = static_cast<int32_t>(pid[0]);
+            found->second.pidClaimed = true;
+        }
     }
+}
+
+void XDisplay::KillClient(uint32_t window)
+{
+    if (window == 0 || !Ready())
+        return;
+    xcb_generic_error_t* error = xcb_request_check(connection_, xcb_kill_client_checked(connection_, window));
+    std::free(error);
 }
 
 } // namespace brevant

@@ -30,6 +30,8 @@ public:
     // Facts of a window, from the mirror or read afresh; a window that does not exist (or no
     // display) gives facts with exists false.
     WindowFacts Facts(uint32_t window);
+    // The owning process from Facts, without copying the facts; 0 when unknown.
+    int32_t Pid(uint32_t window);
     // Facts of the next window of an enumeration under way. The first window's call reads the
     // display's events; the windows that follow it reuse that read for a short while instead of
     // each asking the socket again. The facts stay as they are until the next call.
@@ -40,6 +42,8 @@ public:
     int32_t ServerPid();
     // The running window manager's process; 0 when there is none or it is not known.
     int32_t WindowManagerPid();
+    // Ends the connection of the client that created the window, and so the window.
+    void KillClient(uint32_t window);
     // True when a window that takes part in the ping protocol has left a ping unanswered for too
     // long. Sends a fresh ping when none is outstanding, so the answer builds up across calls.
     bool PingOverdue(uint32_t window, bool answersPing);

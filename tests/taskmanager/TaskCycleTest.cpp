@@ -356,3 +356,19 @@ TEST_F(TaskFixture, LibraryWrappers)
     SetText(1, "windowstatus", "Maximized");
     EXPECT_EQ(TaskWindowStatus(1), "Maximized");
 }
+
+// While a distrusted task's dialog waits, its program ends and another process gets the window id:
+// neither the wait's suspension and resume nor the answer reach that process.
+TEST_F(TaskFixture, WindowIdTakenDuringTheWaitIsLeftAlone)
+{
+    OpenWindow(3, "Distrusted");
+    StartManager();
+    Tick();
+    Tasks[0].Trust = -2;
+    WhileWaiting = [this](int) { SetFacts(3, 30, 0, true); };
+    AnswerWith(VelmoraTaskAction->KillToRun, 2);
+    Tick();
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleSuspend 3"});
+    EXPECT_EQ(Tasks[0].Handle, 0u);
+    EXPECT_TRUE(Tasks[0].KillRequested) << "the request waits for the task";
+}

@@ -1,5 +1,5 @@
-// The task cycle against the real task library on a real display: a program opens a window, the
-// next check makes it a task, the dialog asks, "Kill" ends the program.
+// The task cycle against the real task library on a real display: programs open windows, the
+// checks make them tasks, the dialog asks and the answers act on the programs.
 #include "platform/Application.h"
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
@@ -15,57 +15,170 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
-TEST(TaskRoad, NewWindowIsAskedAboutAndKilled)
-{
-    WorkingFolder folder;
-    MessageBoxRecorder boxes;
-    Application::ResetTerminated();
-    ASSERT_TRUE(QDir().mkpath(QStringLiteral("Libraries")));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(BREVANT_PATH), QStringLiteral("Libraries/Brevant.so")));
-    const QString title = QStringLiteral("Velmora Road Window");
-    QStringList asked;
-    // The user: kills the test's window, leaves anything else alone.
-    SetSleepHandler([&](int) {
-        if (!VelmoraTaskAction->isVisible())
-            return;
-        asked << VelmoraTaskAction->DescriptionName->text() + QStringLiteral(": ") +
-                     VelmoraTaskAction->DescriptionChange->text();
-        if (VelmoraTaskAction->DescriptionName->text() == title)
-            VelmoraTaskAction->KillToRun->click();
-        else
-            VelmoraTaskAction->NothingNotification->click();
-    });
-    CreateProgramWindows();
-    ASSERT_NE(TaskLibraryHandle, nullptr);
-    VelmoraMain->TaskTimer->SetEnabled(false);
-    VelmoraMain->FirstRunTimer->SetEnabled(false);
+namespace {
 
-    WindowProcess client({"--title", title.toStdString()});
-    // A window manager lists the window once it has taken it in.
-    const XConnection display;
-    ASSERT_TRUE(WaitUntil([&] {
+// The program's windows over the real library; the test runs the ticks, and `user` answers each
+// notice the dialog shows, given the task's name.
+class TaskRoad : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Application::ResetTerminated();
+        ASSERT_TRUE(QDir().mkpath(QStringLiteral("Libraries")));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(BREVANT_PATH), QStringLiteral("Libraries/Brevant.so")));
+        SetSleepHandler([this](int) {
+            if (VelmoraTaskAction->isVisible())
+                user(VelmoraTaskAction->DescriptionName->text());
+        });
+        CreateProgramWindows();
+        ASSERT_NE(TaskLibraryHandle, nullptr);
+        VelmoraMain->TaskTimer->SetEnabled(false);
+        VelmoraMain->FirstRunTimer->SetEnabled(false);
+    }
+
+    void TearDown() override
+    {
+        UnloadLibraries();
+        DestroyProgramWindows();
+        SetSleepHandler({});
+    }
+
+    // A window manager lists a window once it has taken it in.
+    bool Listed(BrevantWindow window) const
+    {
         const std::vector<uint32_t> clients = display.RootProperty("_NET_CLIENT_LIST");
         return display.RootProperty("_NET_SUPPORTING_WM_CHECK").empty() ||
-               std::find(clients.begin(), clients.end(), client.Window()) != clients.end();
-    }));
+               std::find(clients.begin(), clients.end(), window) != clients.end();
+    }
+
+    static void Tick() { VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer); }
+
+    // Ends the program and starts one with the title given. No other client comes or goes
+    // meanwhile, so the server hands the new program the ended one's ids: its window has the ended
+    // window's id.
+    std::unique_ptr<WindowProcess> TakeOver(std::unique_ptr<WindowProcess> program, const char* title)
+    {
+        const BrevantWindow window = program->Window();
+        program.reset();
+        EXPECT_TRUE(WaitUntil([&] { return HandleToID(window) == 0; }));
+        auto next = std::make_unique<WindowProcess>(std::vector<std::string>{"--title", title});
+        EXPECT_TRUE(WaitUntil([&] { return Listed(next->Window()); }));
+        return next;
+    }
+
+    WorkingFolder folder;
+    MessageBoxRecorder boxes;
+    // Opened before any program: the test's own connection never frees an id range.
+    const XConnection display;
+    std::function<void(const QString& task)> user = [](const QString&) {
+        VelmoraTaskAction->NothingNotification->click();
+    };
+};
+
+std::unique_ptr<WindowProcess> Program(const char* title)
+{
+    return std::make_unique<WindowProcess>(std::vector<std::string>{"--title", title});
+}
+
+TEST_F(TaskRoad, NewWindowIsAskedAboutAndKilled)
+{
+    const QString title = QStringLiteral("Velmora Road Window");
+    QStringList asked;
+    user = [&](const QString& task) {
+        asked << task + QStringLiteral(": ") + VelmoraTaskAction->DescriptionChange->text();
+        (task == title ? VelmoraTaskAction->KillToRun : VelmoraTaskAction->NothingNotification)->click();
+    };
+    WindowProcess client({"--title", title.toStdString()});
+    ASSERT_TRUE(WaitUntil([&] { return Listed(client.Window()); }));
     VelmoraTask->ManagerStarted = true;
-    VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer);
+    Tick();
     const int k = FindTask(title, client.Window());
     ASSERT_NE(k, -1);
     EXPECT_EQ(Tasks[k].Handle, client.Window());
     EXPECT_EQ(Tasks[k].ProcessId, client.Pid());
     EXPECT_EQ(Tasks[k].Notification, "NEW TASK RUNNING");
 
-    VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer);
+    Tick();
     EXPECT_TRUE(asked.contains(title + QStringLiteral(": NEW TASK RUNNING")));
     EXPECT_NE(client.WaitForEnd(std::chrono::seconds(5)), -1) << "the program still runs";
     EXPECT_EQ(Tasks[k].Trust, -1);
     EXPECT_EQ(Tasks[k].Handle, 0u);
     EXPECT_EQ(boxes.Count(), 0);
-
-    UnloadLibraries();
-    DestroyProgramWindows();
-    SetSleepHandler({});
 }
+
+// While its notice is open the program ends and another takes its window id: "Kill" stays with
+// the task and never reaches the other program.
+TEST_F(TaskRoad, AnswerNeverReachesTheProgramThatTookTheWindowId)
+{
+    auto alpha = Program("alpha");
+    const BrevantWindow window = alpha->Window();
+    ASSERT_TRUE(WaitUntil([&] { return Listed(window); }));
+    std::unique_ptr<WindowProcess> bravo;
+    user = [&](const QString& task) {
+        if (task == QStringLiteral("alpha") && bravo == nullptr) {
+            bravo = TakeOver(std::move(alpha), "bravo");
+            VelmoraTaskAction->KillToRun->click();
+        } else {
+            VelmoraTaskAction->NothingNotification->click();
+        }
+    };
+    VelmoraTask->ManagerStarted = true;
+    // The notice, then the next check and bravo's own notice.
+    for (int i = 0; i < 5; ++i)
+        Tick();
+    ASSERT_NE(bravo, nullptr);
+    ASSERT_EQ(bravo->Window(), window) << "the server gave bravo another window id";
+    EXPECT_EQ(bravo->WaitForEnd(std::chrono::milliseconds(0)), -1) << "bravo was killed";
+    const int a = FindTask(QStringLiteral("alpha"), 0);
+    const int b = FindTask(QStringLiteral("bravo"), 0);
+    ASSERT_NE(a, -1);
+    ASSERT_NE(b, -1);
+    EXPECT_EQ(Tasks[a].Trust, -1);
+    EXPECT_EQ(Tasks[a].Handle, 0u);
+    EXPECT_EQ(Tasks[b].Handle, window);
+    EXPECT_EQ(Tasks[b].ProcessId, bravo->Pid());
+    EXPECT_EQ(Tasks[b].Trust, 0);
+}
+
+// A suspended program is ended and, before the next check, another takes its window id: that one
+// is a new task, and neither the old trust nor the suspension passes to it.
+TEST_F(TaskRoad, ProgramThatTookAWindowIdIsANewTask)
+{
+    auto first = Program("First Program");
+    const BrevantWindow window = first->Window();
+    ASSERT_TRUE(WaitUntil([&] { return Listed(window); }));
+    user = [](const QString& task) {
+        (task == QStringLiteral("First Program") ? VelmoraTaskAction->SuspendRun
+                                                 : VelmoraTaskAction->NothingNotification)
+            ->click();
+    };
+    VelmoraTask->ManagerStarted = true;
+    Tick();
+    Tick();
+    ASSERT_TRUE(WaitUntil([&] { return ProcessState(first->Pid()) == 'T'; }));
+    auto next = TakeOver(std::move(first), "Next Program");
+    ASSERT_EQ(next->Window(), window) << "the server gave the next program another window id";
+    // The next check.
+    Tick();
+    Tick();
+    const int a = FindTask(QStringLiteral("First Program"), 0);
+    const int b = FindTask(QStringLiteral("Next Program"), 0);
+    ASSERT_NE(b, -1) << "the next program took over the old task";
+    EXPECT_EQ(Tasks[b].Handle, window);
+    EXPECT_EQ(Tasks[b].ProcessId, next->Pid());
+    EXPECT_EQ(Tasks[b].Trust, 0);
+    EXPECT_FALSE(Tasks[b].Suspended);
+    EXPECT_EQ(Tasks[b].Notification, "NEW TASK RUNNING");
+    ASSERT_NE(a, -1);
+    EXPECT_EQ(Tasks[a].Handle, 0u);
+    EXPECT_EQ(Tasks[a].Status, "Inactive");
+    EXPECT_EQ(Tasks[a].Trust, -1);
+    EXPECT_FALSE(Tasks[a].Suspended) << "its process is gone";
+    EXPECT_NE(ProcessState(next->Pid()), 'T');
+}
+
+} // namespace

@@ -86,7 +86,9 @@ struct Sentinel {
     }
 };
 
-TEST(BrevantDisplayTest, ClaimedProcessIdCountsOnlyForThisMachine)
+// A claim is shown, but it is no proof: the process it names is never signalled, and a kill ends
+// the window's own connection instead.
+TEST(BrevantDisplayTest, ClaimedProcessIdCountsOnlyForThisMachineAndIsNeverSignalled)
 {
     PrivateServer server({"-extension", "X-Resource"});
     const BrevantApi& api = BrevantApi::Get();
@@ -96,9 +98,13 @@ TEST(BrevantDisplayTest, ClaimedProcessIdCountsOnlyForThisMachine)
     WindowProcess local({"--title", "Local claim", "--pid", std::to_string(sentinel.pid)});
     ASSERT_TRUE(WaitUntil([&] { return api.HandleToID(local.Window()) == sentinel.pid; }));
     api.HandleSuspend(local.Window());
-    EXPECT_TRUE(WaitUntil([&] { return ProcessState(sentinel.pid) == 'T'; }));
-    api.HandleResume(local.Window());
-    EXPECT_TRUE(WaitUntil([&] { return ProcessState(sentinel.pid) != 'T'; }));
+    api.HandleSuspendParent(local.Window());
+    api.HandleKill(local.Window());
+    const int status = local.WaitForEnd(std::chrono::seconds(5));
+    ASSERT_NE(status, -1) << "the window's client still runs";
+    EXPECT_TRUE(WIFEXITED(status)) << "its connection ended, not its process";
+    EXPECT_TRUE(WaitUntil([&] { return api.Status(local.Window()) == u"Inactive"; }));
+    EXPECT_EQ(ProcessState(sentinel.pid), 'S');
 
     WindowProcess remote(
         {"--title", "Remote claim", "--pid", std::to_string(sentinel.pid), "--machine", "elsewhere.invalid"});
