@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -230,7 +231,7 @@ TEST_F(TaskWindowTest, DatabaseCommandsSayHowTheyWent)
     EXPECT_TRUE(VelmoraTaskExpert->isVisible());
 }
 
-TEST_F(TaskWindowTest, WithDesktopTasksHiddenEveryCommandActsOnTheTaskClicked)
+TEST_F(TaskWindowTest, WithDesktopTasksHiddenOrShownEveryCommandActsOnTheSelectedTask)
 {
     VelmoraTaskExpert->ShowDesktopTasks->setChecked(false);
     Show({Task("Root", "Desktop"), Task("Panel", "Desktop"), Task("Mail", "mailer"),
@@ -260,6 +261,31 @@ TEST_F(TaskWindowTest, WithDesktopTasksHiddenEveryCommandActsOnTheTaskClicked)
     EXPECT_EQ(SelectedTask, -1);
     EXPECT_EQ(VelmoraTask->DescriptionName->text(), "No Task Selected");
     EXPECT_TRUE(VelmoraTask->TaskList->selectedItems().isEmpty());
+
+    // Showing the desktop tasks shifts the rows under the selection: Remove takes the panel's task.
+    Press(0, Qt::LeftButton);
+    VelmoraTaskExpert->ShowDesktopTasks->setChecked(true);
+    VelmoraTask->updateTaskList();
+    EXPECT_EQ(VelmoraTask->DescriptionName->text(), "Mail");
+    VelmoraTask->DatabaseRemove->click();
+    EXPECT_EQ(Column(0), (QStringList{"Root", "Panel"}));
+}
+
+TEST_F(TaskWindowTest, APressOnTheHeaderRowLeavesNoTaskSelected)
+{
+    Show({Task("Editor", "app"), Task("Mail", "mailer")});
+    Press(1, Qt::LeftButton);
+    ASSERT_EQ(SelectedTask, 1);
+    QHeaderView* header = VelmoraTask->TaskList->horizontalHeader();
+    const QPoint name(header->sectionViewportPosition(0) + header->sectionSize(0) / 2, header->height() / 2);
+    menuOpened = false;
+    QTest::mousePress(header->viewport(), Qt::RightButton, {}, name);
+    EXPECT_FALSE(menuOpened);
+    EXPECT_EQ(SelectedTask, -1);
+    EXPECT_EQ(VelmoraTask->DescriptionName->text(), "No Task Selected");
+    EXPECT_TRUE(VelmoraTask->TaskList->selectedItems().isEmpty());
+    VelmoraTask->ActionTaskKillClick(VelmoraTask->ActionTaskKill);
+    EXPECT_FALSE(Tasks[1].KillRequested);
 }
 
 TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
