@@ -174,11 +174,13 @@ void TVelmoraTask::updateTaskList()
 void TVelmoraTask::TaskDescription(int sel)
 {
     const bool valid = sel >= 0 && sel < Tasks.size();
-    for (QWidget* command : {static_cast<QWidget*>(MonitorButton), static_cast<QWidget*>(DatabaseRemove),
-                             static_cast<QWidget*>(CustomTrustButton), static_cast<QWidget*>(CustomTrustBar),
-                             static_cast<QWidget*>(ActionTaskSuspend),
+    for (QWidget* command : {static_cast<QWidget*>(DatabaseRemove), static_cast<QWidget*>(CustomTrustButton),
+                             static_cast<QWidget*>(CustomTrustBar), static_cast<QWidget*>(ActionTaskSuspend),
                              static_cast<QWidget*>(ActionTaskResume), static_cast<QWidget*>(ActionTaskKill)})
         command->setEnabled(valid);
+    // A monitor samples through the task library, which the window can be without (it is still
+    // reached from the icon's menu); the binding takes the library whole or not at all.
+    MonitorButton->setEnabled(valid && HandleMemorySize != nullptr);
     if (!valid) {
         CustomTrustBar->setValue(0);
         DescriptionName->setText(QStringLiteral("No Task Selected"));

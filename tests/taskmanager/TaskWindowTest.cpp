@@ -1,8 +1,11 @@
 #include "TaskFixture.h"
 
 #include "platform/RadioGroup.h"
+#include "platform/Timer.h"
+#include "shell/MainWindow.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResWindow.h"
 #include "taskmanager/TaskScript.h"
 #include "taskmanager/TaskWindow.h"
 
@@ -19,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -433,22 +437,37 @@ TEST_F(TaskWindowTest, ExcludeRowsAreAddedRemovedAndCountWhileTyped)
     EXPECT_TRUE(Tasks.isEmpty());
 }
 
-TEST_F(TaskWindowTest, WithoutTheTaskLibraryTheWindowStillWorksOnLoadedTasks)
+TEST_F(TaskWindowTest, MoreWhileMaximizedKeepsTheHeight)
 {
-    const TgetStatusString status = std::exchange(getStatusString, nullptr);
-    const THandleResume resume = std::exchange(HandleResume, nullptr);
-    Show({Task("Loaded", "app")});
-    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
-    Press(0, Qt::RightButton, VelmoraTask->ResumeMenu);
-    EXPECT_EQ(VelmoraTask->DescriptionStatus->text(), "Current Status: Running");
-    EXPECT_FALSE(Tasks[0].Suspended);
-    getStatusString = status;
-    HandleResume = resume;
-
-    // "More" while maximized leaves the height alone.
     VelmoraTask->showMaximized();
     const int height = VelmoraTask->height();
     VelmoraTask->AdvancedTask->click();
     EXPECT_EQ(VelmoraTask->AdvancedTask->text(), "Less");
     EXPECT_EQ(VelmoraTask->height(), height);
+}
+
+// A title is shown as it is, and the monitor's sampling ends before the library goes at exit.
+TEST_F(TaskWindowTest, AMonitorShowsItsWindowsTitleAndStopsBeforeTheLibraryIsUnloaded)
+{
+    OpenWindow(7, "Encoding 40%1 done");
+    SetFacts(7, 70, 10 * 1024 * 1024, true);
+    TTask task = Task("Encoding", "app");
+    task.Handle = 7;
+    Show({task});
+    Press(0, Qt::LeftButton);
+    VelmoraTask->AdvancedTask->click();
+    VelmoraTask->MonitorButton->click();
+    TVelmoraTaskResource* monitor = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<TVelmoraTaskResource*>(window))
+            monitor = found;
+    }
+    ASSERT_NE(monitor, nullptr);
+    const std::unique_ptr<TVelmoraTaskResource> owned(monitor);
+    EXPECT_EQ(monitor->windowTitle(), "Velmora Task Manager: Encoding 40%1 done");
+    EXPECT_EQ(monitor->NameLabel->text(), "Encoding 40%1 done  (10 mb)");
+    EXPECT_TRUE(monitor->GraphTimer->Enabled());
+
+    VelmoraMain->ExitButtonClick(VelmoraMain->ExitButton);
+    EXPECT_FALSE(monitor->GraphTimer->Enabled());
 }
