@@ -464,7 +464,6 @@ TEST_F(TaskWindowTest, AMonitorShowsItsWindowsTitleAndStopsBeforeTheLibraryIsUnl
     }
     ASSERT_NE(monitor, nullptr);
     const std::unique_ptr<TVelmoraTaskResource> owned(monitor);
-    EXPECT_EQ(monitor->windowTitle(), "Velmora Task Manager: Encoding 40%1 done");
     EXPECT_EQ(monitor->NameLabel->text(), "Encoding 40%1 done  (10 mb)");
     EXPECT_TRUE(monitor->GraphTimer->Enabled());
 
