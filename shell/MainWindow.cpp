@@ -7,10 +7,12 @@
 #include "platform/Files.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Timer.h"
+#include "taskmanager/TaskResWindow.h"
 #include "taskmanager/TaskWindow.h"
 #include "temperature/TempWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QMenu>
 #include <QProgressBar>
@@ -141,6 +143,11 @@ void UnloadLibraries()
         VelmoraMain->MemoryTimer->SetEnabled(false);
         VelmoraMain->TaskTimer->SetEnabled(false);
         VelmoraMain->TemperatureTimer->SetEnabled(false);
+    }
+    // Each task monitor samples through the task library on a timer of its own.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* monitor = qobject_cast<TVelmoraTaskResource*>(window))
+            monitor->GraphTimer->SetEnabled(false);
     }
     for (HMODULE handle : {MemoryLibraryHandle, TaskLibraryHandle, TemperatureLibraryHandle}) {
         if (handle != nullptr)

@@ -131,7 +131,8 @@ void TVelmoraTask::DatabaseExpertClick(QObject*)
 
 void TVelmoraTask::DatabaseRemoveClick(QObject*)
 {
-    SelectedTask = TaskOfRow(TaskList->currentRow());
+    // The task the panel shows: after the desktop tasks were shown or hidden the grid's current
+    // row holds another task.
     if (!TaskSelected())
         return;
     Tasks.removeAt(SelectedTask);

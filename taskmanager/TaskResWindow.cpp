@@ -83,7 +83,8 @@ void TVelmoraTaskResource::NewInstance(int value)
         name = QStringLiteral("<Not running>");
 
     setWindowTitle(captionval + QStringLiteral(": ") + name);
-    NameLabel->setText(QStringLiteral("%1  (%2 %3)").arg(name).arg(value).arg(metric));
+    // One pass: a "%1" in the window's title is text, not a place for the next value.
+    NameLabel->setText(QStringLiteral("%1  (%2 %3)").arg(name, QString::number(value), metric));
     DescLabel->setText(GetDescription(wnd));
     DrawGraph();
 }

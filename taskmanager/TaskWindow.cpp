@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCursor>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -123,6 +124,7 @@ void TVelmoraTask::ConnectHandlers()
     GuardedConnect(TaskList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                    [this] { TaskListClick(TaskList); });
     TaskList->viewport()->installEventFilter(this);
+    TaskList->horizontalHeader()->viewport()->installEventFilter(this);
 }
 
 void TVelmoraTask::FormCreate(QObject*)
@@ -172,11 +174,13 @@ void TVelmoraTask::updateTaskList()
 void TVelmoraTask::TaskDescription(int sel)
 {
     const bool valid = sel >= 0 && sel < Tasks.size();
-    for (QWidget* command : {static_cast<QWidget*>(MonitorButton), static_cast<QWidget*>(DatabaseRemove),
-                             static_cast<QWidget*>(CustomTrustButton), static_cast<QWidget*>(CustomTrustBar),
-                             static_cast<QWidget*>(ActionTaskSuspend),
+    for (QWidget* command : {static_cast<QWidget*>(DatabaseRemove), static_cast<QWidget*>(CustomTrustButton),
+                             static_cast<QWidget*>(CustomTrustBar), static_cast<QWidget*>(ActionTaskSuspend),
                              static_cast<QWidget*>(ActionTaskResume), static_cast<QWidget*>(ActionTaskKill)})
         command->setEnabled(valid);
+    // A monitor samples through the task library, which the window can be without (it is still
+    // reached from the icon's menu); the binding takes the library whole or not at all.
+    MonitorButton->setEnabled(valid && HandleMemorySize != nullptr);
     if (!valid) {
         CustomTrustBar->setValue(0);
         DescriptionName->setText(QStringLiteral("No Task Selected"));
@@ -260,8 +264,12 @@ void TVelmoraTask::SelectListRect(int x1, int y1, int x2, int y2)
 void TVelmoraTask::SelectRow(int row)
 {
     SelectedTask = TaskOfRow(row);
-    if (!TaskSelected())
+    if (!TaskSelected()) {
+        // The panel and the grid say so at once: no command may seem to act on the old task.
+        SelectListRect(-1, -1, -1, -1);
+        TaskDescription(-1);
         return;
+    }
     SelectListRect(0, row + 1, GridColumns - 1, row + 1);
     CustomTrustBar->setValue(Tasks[SelectedTask].Trust);
     TaskDescription(SelectedTask);
@@ -274,6 +282,11 @@ void TVelmoraTask::TaskListClick(QObject*)
 
 void TVelmoraTask::TaskListMouseDown(QObject*, Qt::MouseButton Button, QPoint Position)
 {
+    // The header row, above the cells, holds no task.
+    if (Position.y() < 0) {
+        SelectRow(-1);
+        return;
+    }
     const QModelIndex cell = TaskList->indexAt(Position);
     if (!cell.isValid())
         return;
@@ -290,14 +303,18 @@ void TVelmoraTask::TaskListMouseDown(QObject*, Qt::MouseButton Button, QPoint Po
 
 bool TVelmoraTask::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != TaskList->viewport() || event->type() != QEvent::MouseButtonPress)
+    QWidget* header = TaskList->horizontalHeader()->viewport();
+    if ((watched != TaskList->viewport() && watched != header) || event->type() != QEvent::MouseButtonPress)
         return TForm::eventFilter(watched, event);
     const auto* press = static_cast<QMouseEvent*>(event);
     const Qt::MouseButton button = press->button();
-    const QPoint position = press->position().toPoint();
+    // In the cells' coordinates, where the header row lies above the first row.
+    const QPoint position = TaskList->viewport()->mapFrom(
+        TaskList, static_cast<QWidget*>(watched)->mapTo(TaskList, press->position().toPoint()));
     Guarded([&] { TaskListMouseDown(TaskList, button, position); });
-    // The grid's own handling would select a single cell, or clear the selection beside the cells.
-    return button != Qt::LeftButton || !TaskList->indexAt(position).isValid();
+    // The header resizes its columns. The grid's own handling would select a single cell, or clear
+    // the selection beside the cells.
+    return watched != header && (button != Qt::LeftButton || !TaskList->indexAt(position).isValid());
 }
 
 void TVelmoraTask::SetMenuTrust(int trust)

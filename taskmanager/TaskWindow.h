@@ -122,6 +122,7 @@ public:
     void DatabaseExpertClick(QObject* Sender);
     void HideTaskManagerClick(QObject* Sender);
     void TaskListClick(QObject* Sender);
+    // Position in the cells' coordinates: the header row lies above them (y < 0).
     void TaskListMouseDown(QObject* Sender, Qt::MouseButton Button, QPoint Position);
     void Trust0MenuClick(QObject* Sender);
     void Trust1MenuClick(QObject* Sender);

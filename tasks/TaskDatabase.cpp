@@ -240,9 +240,9 @@ bool LoadTaskDatabase(const QString& Path, TTaskArray& TaskList, TTask& Every)
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_file(QFile::encodeName(Path).constData());
     if (!parsed) {
-        throw ETaskDatabaseError(QStringLiteral("Cannot read \"%1\": %2 (offset %3)")
-                                     .arg(Path, FromXml(parsed.description()))
-                                     .arg(parsed.offset));
+        throw ETaskDatabaseError(
+            QStringLiteral("Cannot read \"%1\": %2 (offset %3)")
+                .arg(Path, FromXml(parsed.description()), QString::number(parsed.offset)));
     }
 
     // Read into new records and hand them over only when the whole file was read: a file that

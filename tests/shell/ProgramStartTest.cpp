@@ -5,6 +5,7 @@
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
+#include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskWindow.h"
 #include "temperature/TempWindow.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -20,10 +21,12 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -46,6 +49,12 @@ protected:
             UnloadLibraries();
         DestroyProgramWindows();
         MemoryLibraryHandle = TaskLibraryHandle = TemperatureLibraryHandle = nullptr;
+        // As in a fresh run: the task window tells a missing library by its entry points.
+        std::apply([](auto&... entry) { ((entry = nullptr), ...); },
+                   std::tie(EnumWindowsVisible, EnumWindowsHidden, EnumWindowsAll, HandleToName, HandleToID,
+                            HandleToClass, ParentAppName, compareHWNDAndApps, taskInList, getStatusString,
+                            HandleKill, HandleSuspend, HandleResume, HandleSuspendParent, HandleResumeParent,
+                            HandleMemorySize, HandleResponding, GetWindowStatus));
         ExitProgramHandler = nullptr;
     }
 
@@ -112,6 +121,32 @@ TEST_F(ProgramStartTest, WithoutLibrariesEveryMonitorIsDisabledAndTheProgramStil
     EXPECT_TRUE(Application::Terminated());
     EXPECT_FALSE(VelmoraMain->NotifyIcon()->Shown());
     EXPECT_EQ(boxes.Count(), 0);
+}
+
+// The task window is reached from the icon's menu and a database can be loaded: every command
+// works on the stored tasks and none calls into the missing library.
+TEST_F(ProgramStartTest, WithoutTheTaskLibraryTheTaskWindowWorksOnALoadedDatabase)
+{
+    Start();
+    TTask mail;
+    mail.Name = QStringLiteral("Mail");
+    mail.Handle = 7;
+    ASSERT_TRUE(SaveTaskDatabase(TaskDatabaseFile, {mail}, EveryTask));
+    VelmoraMain->TrayTaskWinClick(nullptr);
+    VelmoraTask->DatabaseExpert->click();
+    VelmoraTaskExpert->DatabaseLoad->click();
+    QTableWidget* grid = VelmoraTask->TaskList;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(0, 0)).center());
+    ASSERT_EQ(SelectedTask, 0);
+
+    VelmoraTask->AdvancedTask->click();
+    EXPECT_FALSE(VelmoraTask->MonitorButton->isEnabled());
+    VelmoraTask->MonitorButton->click();
+    VelmoraTask->ActionTaskSuspend->click();
+    VelmoraTask->ActionTaskResume->click();
+    EXPECT_FALSE(Tasks[0].Suspended);
+    EXPECT_EQ(boxes.Count(), 1);
 }
 
 TEST_F(ProgramStartTest, OnlyACompleteLoadableLibraryEnablesItsMonitor)

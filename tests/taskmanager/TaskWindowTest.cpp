@@ -1,14 +1,18 @@
 #include "TaskFixture.h"
 
 #include "platform/RadioGroup.h"
+#include "platform/Timer.h"
+#include "shell/MainWindow.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResWindow.h"
 #include "taskmanager/TaskScript.h"
 #include "taskmanager/TaskWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -230,7 +235,7 @@ TEST_F(TaskWindowTest, DatabaseCommandsSayHowTheyWent)
     EXPECT_TRUE(VelmoraTaskExpert->isVisible());
 }
 
-TEST_F(TaskWindowTest, WithDesktopTasksHiddenEveryCommandActsOnTheTaskClicked)
+TEST_F(TaskWindowTest, WithDesktopTasksHiddenOrShownEveryCommandActsOnTheSelectedTask)
 {
     VelmoraTaskExpert->ShowDesktopTasks->setChecked(false);
     Show({Task("Root", "Desktop"), Task("Panel", "Desktop"), Task("Mail", "mailer"),
@@ -260,6 +265,31 @@ TEST_F(TaskWindowTest, WithDesktopTasksHiddenEveryCommandActsOnTheTaskClicked)
     EXPECT_EQ(SelectedTask, -1);
     EXPECT_EQ(VelmoraTask->DescriptionName->text(), "No Task Selected");
     EXPECT_TRUE(VelmoraTask->TaskList->selectedItems().isEmpty());
+
+    // Showing the desktop tasks shifts the rows under the selection: Remove takes the panel's task.
+    Press(0, Qt::LeftButton);
+    VelmoraTaskExpert->ShowDesktopTasks->setChecked(true);
+    VelmoraTask->updateTaskList();
+    EXPECT_EQ(VelmoraTask->DescriptionName->text(), "Mail");
+    VelmoraTask->DatabaseRemove->click();
+    EXPECT_EQ(Column(0), (QStringList{"Root", "Panel"}));
+}
+
+TEST_F(TaskWindowTest, APressOnTheHeaderRowLeavesNoTaskSelected)
+{
+    Show({Task("Editor", "app"), Task("Mail", "mailer")});
+    Press(1, Qt::LeftButton);
+    ASSERT_EQ(SelectedTask, 1);
+    QHeaderView* header = VelmoraTask->TaskList->horizontalHeader();
+    const QPoint name(header->sectionViewportPosition(0) + header->sectionSize(0) / 2, header->height() / 2);
+    menuOpened = false;
+    QTest::mousePress(header->viewport(), Qt::RightButton, {}, name);
+    EXPECT_FALSE(menuOpened);
+    EXPECT_EQ(SelectedTask, -1);
+    EXPECT_EQ(VelmoraTask->DescriptionName->text(), "No Task Selected");
+    EXPECT_TRUE(VelmoraTask->TaskList->selectedItems().isEmpty());
+    VelmoraTask->ActionTaskKillClick(VelmoraTask->ActionTaskKill);
+    EXPECT_FALSE(Tasks[1].KillRequested);
 }
 
 TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
@@ -407,22 +437,36 @@ TEST_F(TaskWindowTest, ExcludeRowsAreAddedRemovedAndCountWhileTyped)
     EXPECT_TRUE(Tasks.isEmpty());
 }
 
-TEST_F(TaskWindowTest, WithoutTheTaskLibraryTheWindowStillWorksOnLoadedTasks)
+TEST_F(TaskWindowTest, MoreWhileMaximizedKeepsTheHeight)
 {
-    const TgetStatusString status = std::exchange(getStatusString, nullptr);
-    const THandleResume resume = std::exchange(HandleResume, nullptr);
-    Show({Task("Loaded", "app")});
-    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
-    Press(0, Qt::RightButton, VelmoraTask->ResumeMenu);
-    EXPECT_EQ(VelmoraTask->DescriptionStatus->text(), "Current Status: Running");
-    EXPECT_FALSE(Tasks[0].Suspended);
-    getStatusString = status;
-    HandleResume = resume;
-
-    // "More" while maximized leaves the height alone.
     VelmoraTask->showMaximized();
     const int height = VelmoraTask->height();
     VelmoraTask->AdvancedTask->click();
     EXPECT_EQ(VelmoraTask->AdvancedTask->text(), "Less");
     EXPECT_EQ(VelmoraTask->height(), height);
+}
+
+// A title is shown as it is, and the monitor's sampling ends before the library goes at exit.
+TEST_F(TaskWindowTest, AMonitorShowsItsWindowsTitleAndStopsBeforeTheLibraryIsUnloaded)
+{
+    OpenWindow(7, "Encoding 40%1 done");
+    SetFacts(7, 70, 10 * 1024 * 1024, true);
+    TTask task = Task("Encoding", "app");
+    task.Handle = 7;
+    Show({task});
+    Press(0, Qt::LeftButton);
+    VelmoraTask->AdvancedTask->click();
+    VelmoraTask->MonitorButton->click();
+    TVelmoraTaskResource* monitor = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<TVelmoraTaskResource*>(window))
+            monitor = found;
+    }
+    ASSERT_NE(monitor, nullptr);
+    const std::unique_ptr<TVelmoraTaskResource> owned(monitor);
+    EXPECT_EQ(monitor->NameLabel->text(), "Encoding 40%1 done  (10 mb)");
+    EXPECT_TRUE(monitor->GraphTimer->Enabled());
+
+    VelmoraMain->ExitButtonClick(VelmoraMain->ExitButton);
+    EXPECT_FALSE(monitor->GraphTimer->Enabled());
 }

@@ -222,6 +222,17 @@ TEST_F(TaskDatabase, AFailedLoadChangesNothing)
         EXPECT_EQ(every.Code.size(), 1);
     }
     EXPECT_THROW(Load("<DataBase><Task"), ETaskDatabaseError);
+
+    // The file's name stands in the report as it is.
+    const QString named = "50%1 done/TaskDatabase.xml";
+    folder.Write(named, "<DataBase><Task");
+    try {
+        LoadTaskDatabase(named, tasks, every);
+        ADD_FAILURE();
+    } catch (const ETaskDatabaseError& error) {
+        EXPECT_TRUE(error.Message().startsWith("Cannot read \"" + named + "\": ")) << error.what();
+        EXPECT_TRUE(error.Message().endsWith("(offset 14)")) << error.what();
+    }
 }
 
 TEST_F(TaskDatabase, EveryTextSurvivesOrLoadsAgain)
