@@ -1,6 +1,9 @@
 #include "platform/EnumWindows.h"
 
+#include "platform/VelmoraError.h"
+
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -36,67 +39,163 @@ uint32_t WindowProperty(xcb_connection_t* c, uint32_t window, xcb_atom_t propert
     return *static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
 }
 
-// Without a window manager: the root's children that carry WM_STATE, or that are mapped and carry a
-// title. Qt's unmapped client leader carries a title too, so a title alone is not enough. Every
-// request is sent before the first reply is awaited.
-void RootChildren(xcb_connection_t* c, uint32_t root, xcb_atom_t wmState, xcb_atom_t netName,
-                  std::vector<uint32_t>& windows)
+bool Present(xcb_connection_t* c, xcb_get_property_cookie_t cookie)
 {
-    windows.clear();
-    const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr));
-    if (!tree)
-        return;
-    const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
+    const auto reply = Own(xcb_get_property_reply(c, cookie, nullptr));
+    return reply && reply->type != XCB_ATOM_NONE;
+}
+
+// A client window as a window manager marks it: WM_STATE, other than withdrawn (a manager that lets a
+// window go may leave a withdrawn state behind).
+bool Managed(xcb_connection_t* c, xcb_get_property_cookie_t cookie)
+{
+    constexpr uint32_t WithdrawnState = 0;
+    const auto reply = Own(xcb_get_property_reply(c, cookie, nullptr));
+    if (!reply || reply->type == XCB_ATOM_NONE)
+        return false;
+    return xcb_get_property_value_length(reply.get()) < 4 ||
+           *static_cast<const uint32_t*>(xcb_get_property_value(reply.get())) != WithdrawnState;
+}
+
+// The top-level client windows found as ICCCM tools find them, for a display whose window manager
+// keeps no client list: each root child that is a client, else the first client below it
+// (depth-first), so a reparenting manager's frame stands for the program's window inside it. With no
+// window manager at all nothing is reparented: the clients are the root children that carry WM_STATE
+// or are mapped with a title (Qt's unmapped client leader carries a title too). Each level of the
+// tree costs one round trip, its requests all sent before the first reply is awaited; the storage is
+// kept between calls.
+class ClientSearch {
+public:
+    void Run(xcb_connection_t* c, uint32_t root, xcb_atom_t wmState, xcb_atom_t netName,
+             std::vector<uint32_t>& windows)
+    {
+        windows.clear();
+        nodes_.clear();
+        const auto treeCookie = xcb_query_tree(c, root);
+        const auto rootCookie = xcb_get_window_attributes(c, root);
+        const auto tree = Own(xcb_query_tree_reply(c, treeCookie, nullptr));
+        const auto rootAttributes = Own(xcb_get_window_attributes_reply(c, rootCookie, nullptr));
+        if (!tree || !rootAttributes)
+            return;
+        // Only a window manager redirects the root's substructure.
+        const bool manager = (rootAttributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+        Append(tree.get());
+        const size_t rootChildren = nodes_.size();
+        if (manager) {
+            for (size_t begin = 0, end = nodes_.size(); begin < end; begin = end, end = nodes_.size())
+                Descend(c, wmState, begin, end);
+            for (size_t i = 0; i < rootChildren; ++i) {
+                if (const uint32_t client = FirstClient(i))
+                    windows.push_back(client);
+            }
+        } else {
+            Unmanaged(c, wmState, netName, windows);
+        }
+    }
+
+private:
+    struct Node {
+        uint32_t window;
+        bool client;
+        // Its children's place in nodes_.
+        uint32_t first, count;
+        xcb_get_property_cookie_t state;
+        xcb_query_tree_cookie_t tree;
+    };
+
+    void Append(const xcb_query_tree_reply_t* tree)
+    {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        const int count = xcb_query_tree_children_length(tree);
+        for (int i = 0; i < count; ++i)
+            nodes_.push_back(Node{children[i], false, 0, 0, {}, {}});
+    }
+
+    // One level: which nodes are clients, and the children of those that are not.
+    void Descend(xcb_connection_t* c, xcb_atom_t wmState, size_t begin, size_t end)
+    {
+        for (size_t i = begin; i < end; ++i) {
+            nodes_[i].state = xcb_get_property(c, 0, nodes_[i].window, wmState, wmState, 0, 1);
+            nodes_[i].tree = xcb_query_tree(c, nodes_[i].window);
+        }
+        for (size_t i = begin; i < end; ++i) {
+            nodes_[i].client = Managed(c, nodes_[i].state);
+            const auto tree = Own(xcb_query_tree_reply(c, nodes_[i].tree, nullptr));
+            // A client's own windows are not looked into.
+            if (!tree || nodes_[i].client)
+                continue;
+            nodes_[i].first = static_cast<uint32_t>(nodes_.size());
+            Append(tree.get());
+            nodes_[i].count = static_cast<uint32_t>(nodes_.size()) - nodes_[i].first;
+        }
+    }
+
+    uint32_t FirstClient(size_t i) const
+    {
+        const Node& node = nodes_[i];
+        if (node.client)
+            return node.window;
+        for (uint32_t k = node.first; k < node.first + node.count; ++k) {
+            if (const uint32_t client = FirstClient(k))
+                return client;
+        }
+        return 0;
+    }
+
+    void Unmanaged(xcb_connection_t* c, xcb_atom_t wmState, xcb_atom_t netName,
+                   std::vector<uint32_t>& windows)
+    {
+        cookies_.resize(nodes_.size());
+        for (size_t i = 0; i < nodes_.size(); ++i) {
+            const xcb_window_t w = nodes_[i].window;
+            cookies_[i] = {xcb_get_property(c, 0, w, wmState, wmState, 0, 1),
+                           xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+                           xcb_get_property(c, 0, w, netName, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+                           xcb_get_window_attributes(c, w)};
+        }
+        for (size_t i = 0; i < nodes_.size(); ++i) {
+            const bool managed = Managed(c, cookies_[i].state);
+            const bool titled = Present(c, cookies_[i].name) | Present(c, cookies_[i].netName);
+            const auto attributes = Own(xcb_get_window_attributes_reply(c, cookies_[i].attributes, nullptr));
+            const bool mapped = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+            if (attributes && (managed || (mapped && titled)))
+                windows.push_back(nodes_[i].window);
+        }
+    }
+
     struct Cookies {
         xcb_get_property_cookie_t state, name, netName;
         xcb_get_window_attributes_cookie_t attributes;
     };
-    std::vector<Cookies> cookies(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const xcb_window_t w = children[i];
-        cookies[i] = {xcb_get_property(c, 0, w, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
-                      xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
-                      xcb_get_property(c, 0, w, netName, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
-                      xcb_get_window_attributes(c, w)};
-    }
-    auto present = [c](xcb_get_property_cookie_t cookie) {
-        const auto reply = Own(xcb_get_property_reply(c, cookie, nullptr));
-        return reply && reply->type != XCB_ATOM_NONE;
-    };
-    for (int i = 0; i < count; ++i) {
-        const bool managed = present(cookies[i].state);
-        const bool titled = present(cookies[i].name) | present(cookies[i].netName);
-        const auto attributes = Own(xcb_get_window_attributes_reply(c, cookies[i].attributes, nullptr));
-        const bool mapped = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        if (attributes && (managed || (mapped && titled)))
-            windows.push_back(children[i]);
-    }
-}
+    std::vector<Node> nodes_;
+    std::vector<Cookies> cookies_;
+};
 
 // The enumeration's own connection to the display. The window manager's client list is kept
 // between calls and read again only when the root says it changed or the manager's check window
 // went away, so an enumeration with nothing changed costs one look at the pending events and no
-// round trip; so is the finding that there is no manager. Its own connection, because waiting for replies on
-// the toolkit's connection also wakes the toolkit's event reader.
-class ClientListWatch {
+// round trip; so is the finding that there is no list. Its own connection, because waiting for
+// replies on the toolkit's connection also wakes the toolkit's event reader.
+class DisplayWatch {
 public:
-    ~ClientListWatch() { Disconnect(); }
+    ~DisplayWatch() { Disconnect(); }
 
-    // Without a window manager the root's children are looked at anew, on the toolkit's connection:
-    // for that many requests it costs less there (measured).
-    void Windows(xcb_connection_t* toolkit, std::vector<uint32_t>& windows)
+    // False when there is neither this connection nor the toolkit's. Without a client list the
+    // tree is searched anew, on the toolkit's connection where there is one: for that many requests
+    // it costs less there (measured).
+    bool Windows(xcb_connection_t* toolkit, std::vector<uint32_t>& windows)
     {
         if (!Ready()) {
             windows.clear();
-            return;
+            return false;
         }
         if (source_ == Source::Unknown)
             Read();
         if (source_ == Source::ClientList)
             windows = clients_;
         else
-            RootChildren(toolkit, root_, wmState_, netName_, windows);
+            search_.Run(toolkit != nullptr ? toolkit : c_, root_, wmState_, netName_, windows);
+        return true;
     }
 
 private:
@@ -130,13 +229,14 @@ private:
         // Selected before anything is read, so a change after the read cannot go unnoticed.
         const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &events);
-        const char* const names[] = {"_NET_CLIENT_LIST", "_NET_SUPPORTING_WM_CHECK", "WM_STATE",
-                                     "_NET_WM_NAME"};
-        xcb_intern_atom_cookie_t cookies[4];
-        for (int i = 0; i < 4; ++i)
+        const char* const names[] = {"_NET_CLIENT_LIST", "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED",
+                                     "WM_STATE", "_NET_WM_NAME"};
+        constexpr int Count = sizeof names / sizeof names[0];
+        xcb_intern_atom_cookie_t cookies[Count];
+        for (int i = 0; i < Count; ++i)
             cookies[i] = xcb_intern_atom(c_, 0, static_cast<uint16_t>(std::strlen(names[i])), names[i]);
-        xcb_atom_t* targets[] = {&clientList_, &supportingCheck_, &wmState_, &netName_};
-        for (int i = 0; i < 4; ++i) {
+        xcb_atom_t* targets[Count] = {&clientList_, &supportingCheck_, &supported_, &wmState_, &netName_};
+        for (int i = 0; i < Count; ++i) {
             const auto reply = Own(xcb_intern_atom_reply(c_, cookies[i], nullptr));
             *targets[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
         }
@@ -156,7 +256,8 @@ private:
         switch (event.response_type & 0x7F) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if ((e.window == root_ && (e.atom == clientList_ || e.atom == supportingCheck_)) ||
+            if ((e.window == root_ &&
+                 (e.atom == clientList_ || e.atom == supportingCheck_ || e.atom == supported_)) ||
                 (e.window == check_ && e.atom == supportingCheck_))
                 source_ = Source::Unknown;
             break;
@@ -170,8 +271,9 @@ private:
         }
     }
 
-    // The window manager's client list, trusted only while the manager's check window still
-    // exists (a manager that died leaves its list behind).
+    // The window manager's client list, trusted only while the manager's check window still exists
+    // (a manager that died leaves its list behind), and only where the manager keeps one: the root
+    // holds it, or the manager names it as supported (a list not yet written is empty).
     void Read()
     {
         const uint32_t check = WindowProperty(c_, root_, supportingCheck_);
@@ -181,44 +283,58 @@ private:
             check_ = check;
         }
         // Until the root's properties or the check window say otherwise.
-        source_ = Source::RootChildren;
+        source_ = Source::Search;
         if (check == 0 || WindowProperty(c_, check, supportingCheck_) != check)
             return;
-        const auto reply = Own(xcb_get_property_reply(
-            c_, xcb_get_property(c_, 0, root_, clientList_, XCB_ATOM_WINDOW, 0, 1 << 16), nullptr));
-        if (!reply || reply->type != XCB_ATOM_WINDOW)
-            return;
-        const auto* ids = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
-        clients_.assign(ids, ids + xcb_get_property_value_length(reply.get()) / 4);
-        source_ = Source::ClientList;
+        const auto listCookie = xcb_get_property(c_, 0, root_, clientList_, XCB_ATOM_WINDOW, 0, 1 << 16);
+        const auto supportedCookie = xcb_get_property(c_, 0, root_, supported_, XCB_ATOM_ATOM, 0, 1 << 16);
+        const auto list = Own(xcb_get_property_reply(c_, listCookie, nullptr));
+        const auto supported = Own(xcb_get_property_reply(c_, supportedCookie, nullptr));
+        if (list && list->type == XCB_ATOM_WINDOW) {
+            const auto* ids = static_cast<const uint32_t*>(xcb_get_property_value(list.get()));
+            clients_.assign(ids, ids + xcb_get_property_value_length(list.get()) / 4);
+            source_ = Source::ClientList;
+        } else if (supported && supported->type == XCB_ATOM_ATOM) {
+            const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
+            const auto* end = atoms + xcb_get_property_value_length(supported.get()) / 4;
+            if (std::find(atoms, end, clientList_) != end) {
+                clients_.clear();
+                source_ = Source::ClientList;
+            }
+        }
     }
 
     xcb_connection_t* c_ = nullptr;
     uint32_t root_ = 0;
     xcb_atom_t clientList_ = XCB_ATOM_NONE;
     xcb_atom_t supportingCheck_ = XCB_ATOM_NONE;
+    xcb_atom_t supported_ = XCB_ATOM_NONE;
     xcb_atom_t wmState_ = XCB_ATOM_NONE;
     xcb_atom_t netName_ = XCB_ATOM_NONE;
     // The check window whose changes are selected.
     uint32_t check_ = 0;
     // Where the windows come from: not known until read, then the manager's client list, or the
-    // root's children looked at anew on each call when there is no manager.
-    enum class Source { Unknown, ClientList, RootChildren };
+    // display's tree searched anew on each call when there is no list.
+    enum class Source { Unknown, ClientList, Search };
     Source source_ = Source::Unknown;
     std::vector<uint32_t> clients_;
+    ClientSearch search_;
 };
 
 void DisplayWindows(std::vector<uint32_t>& windows)
 {
-    // Only where the program itself shows its windows on an X display.
+    // The toolkit's connection only where the program itself shows its windows on an X display.
     auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* toolkit = x11 != nullptr ? x11->connection() : nullptr;
-    if (toolkit == nullptr || xcb_connection_has_error(toolkit)) {
-        windows.clear();
+    if (toolkit != nullptr && xcb_connection_has_error(toolkit))
+        toolkit = nullptr;
+    static DisplayWatch watch;
+    static bool told = false;
+    if (watch.Windows(toolkit, windows) || told)
         return;
-    }
-    static ClientListWatch watch;
-    watch.Windows(toolkit, windows);
+    // Once: a task manager that sees no windows must not look as if it worked.
+    told = true;
+    throw EVelmoraError(QStringLiteral("Cannot connect to the X display: the task manager sees no windows"));
 }
 
 #else

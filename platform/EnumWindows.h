@@ -11,9 +11,10 @@
 using WNDENUMPROC = bool (*)(BrevantWindow window, const BrevantWindowList* parameter);
 
 // Calls `callback` for each top-level client window of the X display, in the display's order, until
-// it returns false. The client list of a running window manager is used where there is one, else
-// the root's children that are managed or mapped with a title. Without a display nothing is
-// enumerated.
+// it returns false. The window manager's client list is used where the manager keeps one, else the
+// client windows found in the display's tree (inside the manager's frames), else, with no manager,
+// the root's children that are mapped with a title. Without any connection to a display nothing is
+// enumerated, and the first such call raises an error saying so.
 void EnumWindows(WNDENUMPROC callback, const BrevantWindowList* parameter);
 
 // Tests enumerate windows of their own: while a source is set, it gives the windows instead of the

@@ -84,7 +84,16 @@ void DestroyProgramWindows()
 
 int ProgramMain(int argc, char** argv)
 {
+    // Velmora's windows are tasks and the task library's handles are X window ids: under a Wayland
+    // session it runs through XWayland, where it sees the X11 programs, unless the user chose a
+    // platform. Without an X server it still starts, and the task manager says it sees nothing.
+    const bool chosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (!chosen)
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     QApplication application(argc, argv);
+    // The programs Velmora starts choose their own.
+    if (!chosen)
+        qunsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setWindowIcon(ApplicationIcon());
     // Closing a monitor window while the main window is hidden must not end the program.

@@ -1,16 +1,52 @@
 #!/usr/bin/env bash
-# Runs one test program under an X server of its own, optionally with a window manager (--wm) and
-# a notification area (--tray), and stops them all by pid afterwards.
+# Runs one test program under an X server of its own, optionally with a window manager (--wm
+# openbox, --twm a reparenting one that keeps no client list) and a notification area (--tray), and
+# stops them all by pid afterwards. --weston runs it in a headless Wayland session instead, on its
+# X server for X11 programs.
 set -u
-wm=0
+wm=""
 tray=0
+weston=0
 while [ $# -gt 0 ]; do
     case "$1" in
-    --wm) wm=1; shift ;;
+    --wm) wm=openbox; shift ;;
+    --twm) wm=twm; shift ;;
     --tray) tray=1; shift ;;
+    --weston) weston=1; shift ;;
     *) break ;;
     esac
 done
+if [ "$weston" = 1 ]; then
+    if ! command -v weston >/dev/null || ! command -v Xwayland >/dev/null; then
+        echo "with-xvfb: weston or Xwayland is not installed (Debian packages weston, xwayland)." >&2
+        exit 1
+    fi
+    runtime=$(mktemp -d)
+    chmod 700 "$runtime"
+    westonlog="$runtime/weston.log"
+    XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --xwayland --idle-time=0 \
+        --socket=wayland-velmora >"$westonlog" 2>&1 &
+    westonpid=$!
+    for _ in $(seq 200); do
+        grep -q 'xserver listening on display' "$westonlog" && break
+        kill -0 "$westonpid" 2>/dev/null || break
+        sleep 0.05
+    done
+    n=$(sed -n 's/.*xserver listening on display :\([0-9]*\).*/\1/p' "$westonlog" | head -n 1)
+    if [ -z "$n" ]; then
+        echo "with-xvfb: weston did not start:" >&2
+        cat "$westonlog" >&2
+        kill "$westonpid" 2>/dev/null
+        rm -rf "$runtime"
+        exit 1
+    fi
+    DISPLAY=":$n" WAYLAND_DISPLAY=wayland-velmora XDG_RUNTIME_DIR="$runtime" XDG_SESSION_TYPE=wayland "$@"
+    rc=$?
+    kill "$westonpid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$runtime"
+    exit $rc
+fi
 if ! command -v Xvfb >/dev/null; then
     echo "with-xvfb: Xvfb is not installed (Debian package xvfb); this test cannot run." >&2
     exit 1
@@ -34,18 +70,34 @@ if [ -z "$n" ] || ! kill -0 "$xvfb" 2>/dev/null; then
 fi
 export DISPLAY=":$n"
 wmpid=""
-if [ "$wm" = 1 ]; then
-    if ! command -v openbox >/dev/null; then
-        echo "with-xvfb: openbox is not installed; this test needs a window manager." >&2
+if [ -n "$wm" ]; then
+    if ! command -v "$wm" >/dev/null; then
+        echo "with-xvfb: $wm is not installed; this test needs that window manager." >&2
         kill "$xvfb"; exit 1
     fi
     wmlog=$(mktemp)
-    openbox --sm-disable >"$wmlog" 2>&1 &
-    wmpid=$!
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        sleep 0.05
-    done
+    if [ "$wm" = openbox ]; then
+        openbox --sm-disable >"$wmlog" 2>&1 &
+        wmpid=$!
+        for _ in $(seq 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+            sleep 0.05
+        done
+    else
+        # Placed at random, or twm waits for the user to place each new window; the server's own
+        # font, as the display may have no other.
+        twmrc=$(mktemp)
+        printf '%s\n' RandomPlacement 'TitleFont "fixed"' 'ResizeFont "fixed"' 'MenuFont "fixed"' \
+            'IconFont "fixed"' 'IconManagerFont "fixed"' >"$twmrc"
+        twm -f "$twmrc" >"$wmlog" 2>&1 &
+        wmpid=$!
+        # Its own windows appear once it has taken the display.
+        for _ in $(seq 100); do
+            xwininfo -root -children 2>/dev/null | grep -Eq '[0-9]+ child(ren)?:' && break
+            sleep 0.05
+        done
+        rm -f "$twmrc"
+    fi
 fi
 traypid=""
 if [ "$tray" = 1 ]; then

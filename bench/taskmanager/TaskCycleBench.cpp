@@ -1,7 +1,8 @@
 // One turn of the task tick's loop as the timer runs it, task window hidden: a turn with a check
 // over the scripted library (every task runs a five-code "Every Task" script), and a turn without a
 // check over the real library with 50 windows on the display, with or without a window manager
-// (tests/with-xvfb.sh --wm). Each reports the memory allocations of one turn.
+// (tests/with-xvfb.sh --wm, or --twm for one that keeps no client list). Each reports the memory
+// allocations of one turn.
 #include "platform/EnumWindows.h"
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"

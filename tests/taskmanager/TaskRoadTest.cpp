@@ -1,5 +1,6 @@
-// The task cycle against the real task library on a real display: programs open windows, the
-// checks make them tasks, the dialog asks and the answers act on the programs.
+// The task cycle against the real task library on a real display, with whichever window manager the
+// test runs under: programs open windows, the checks make them tasks, the dialog asks and the
+// answers act on the programs; a saved Dangerous task is killed at the first check that sees it.
 #include "platform/Application.h"
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
@@ -10,16 +11,49 @@
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/WorkingFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <xcb/xcb.h>
 
 namespace {
+
+// A window manager has taken the window in: it marked it as its client and lists it where it keeps
+// a list. Without a manager there is nothing to wait for.
+bool TakenIn(const XConnection& display, BrevantWindow window)
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    auto atom = [c](const char* name) {
+        auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+        const uint32_t atom = reply != nullptr ? reply->atom : 0;
+        std::free(reply);
+        return atom;
+    };
+    auto* root = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, display.Root()), nullptr);
+    const bool manager =
+        root != nullptr && (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+    std::free(root);
+    const uint32_t wmState = atom("WM_STATE");
+    auto* state = xcb_get_property_reply(c, xcb_get_property(c, 0, window, wmState, wmState, 0, 1), nullptr);
+    const bool managed = state != nullptr && state->type != XCB_ATOM_NONE;
+    std::free(state);
+    const uint32_t clientList = atom("_NET_CLIENT_LIST");
+    xcb_disconnect(c);
+    auto holds = [](const std::vector<uint32_t>& values, uint32_t value) {
+        return std::find(values.begin(), values.end(), value) != values.end();
+    };
+    const bool listed = !holds(display.RootProperty("_NET_SUPPORTED"), clientList) ||
+                        holds(display.RootProperty("_NET_CLIENT_LIST"), window);
+    return !manager || (managed && listed);
+}
 
 // The program's windows over the real library; the test runs the ticks, and `user` answers each
 // notice the dialog shows, given the task's name.
@@ -47,14 +81,6 @@ protected:
         SetSleepHandler({});
     }
 
-    // A window manager lists a window once it has taken it in.
-    bool Listed(BrevantWindow window) const
-    {
-        const std::vector<uint32_t> clients = display.RootProperty("_NET_CLIENT_LIST");
-        return display.RootProperty("_NET_SUPPORTING_WM_CHECK").empty() ||
-               std::find(clients.begin(), clients.end(), window) != clients.end();
-    }
-
     static void Tick() { VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer); }
 
     // Ends the program and starts one with the title given. No other client comes or goes
@@ -66,7 +92,7 @@ protected:
         program.reset();
         EXPECT_TRUE(WaitUntil([&] { return HandleToID(window) == 0; }));
         auto next = std::make_unique<WindowProcess>(std::vector<std::string>{"--title", title});
-        EXPECT_TRUE(WaitUntil([&] { return Listed(next->Window()); }));
+        EXPECT_TRUE(WaitUntil([&] { return TakenIn(display, next->Window()); }));
         return next;
     }
 
@@ -93,7 +119,7 @@ TEST_F(TaskRoad, NewWindowIsAskedAboutAndKilled)
         (task == title ? VelmoraTaskAction->KillToRun : VelmoraTaskAction->NothingNotification)->click();
     };
     WindowProcess client({"--title", title.toStdString()});
-    ASSERT_TRUE(WaitUntil([&] { return Listed(client.Window()); }));
+    ASSERT_TRUE(WaitUntil([&] { return TakenIn(display, client.Window()); }));
     VelmoraTask->ManagerStarted = true;
     Tick();
     const int k = FindTask(title, client.Window());
@@ -110,13 +136,47 @@ TEST_F(TaskRoad, NewWindowIsAskedAboutAndKilled)
     EXPECT_EQ(boxes.Count(), 0);
 }
 
+TEST_F(TaskRoad, DangerousTaskIsKilledAtFirstCheckAndOwnWindowIsNew)
+{
+    // Known from an earlier run as Dangerous.
+    auto menace = Program("KillMe");
+    QStringList asked;
+    user = [&](const QString& task) {
+        asked << task + QStringLiteral(": ") + VelmoraTaskAction->DescriptionChange->text();
+        VelmoraTaskAction->NothingNotification->click();
+    };
+    Tasks.clear();
+    TTask known;
+    ClearTask(known);
+    known.Name = QStringLiteral("KillMe");
+    known.Trust = -4;
+    Tasks.push_back(known);
+    VelmoraMain->show();
+    const auto own = static_cast<BrevantWindow>(VelmoraMain->winId());
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return TakenIn(display, menace->Window()) && TakenIn(display, own);
+    }));
+
+    VelmoraTask->ManagerStarted = true;
+    Tick();
+    ASSERT_EQ(Tasks[0].Handle, menace->Window());
+    EXPECT_TRUE(Tasks[0].KillRequested);
+    Tick();
+    EXPECT_NE(menace->WaitForEnd(std::chrono::seconds(5)), -1) << "the Dangerous program still runs";
+    EXPECT_EQ(Tasks[0].Handle, 0u);
+    EXPECT_TRUE(asked.contains(QStringLiteral("Velmora: NEW TASK RUNNING")))
+        << asked.join(u'\n').toStdString();
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
 // While its notice is open the program ends and another takes its window id: "Kill" stays with
 // the task and never reaches the other program.
 TEST_F(TaskRoad, AnswerNeverReachesTheProgramThatTookTheWindowId)
 {
     auto alpha = Program("alpha");
     const BrevantWindow window = alpha->Window();
-    ASSERT_TRUE(WaitUntil([&] { return Listed(window); }));
+    ASSERT_TRUE(WaitUntil([&] { return TakenIn(display, window); }));
     std::unique_ptr<WindowProcess> bravo;
     user = [&](const QString& task) {
         if (task == QStringLiteral("alpha") && bravo == nullptr) {
@@ -150,7 +210,7 @@ TEST_F(TaskRoad, ProgramThatTookAWindowIdIsANewTask)
 {
     auto first = Program("First Program");
     const BrevantWindow window = first->Window();
-    ASSERT_TRUE(WaitUntil([&] { return Listed(window); }));
+    ASSERT_TRUE(WaitUntil([&] { return TakenIn(display, window); }));
     user = [](const QString& task) {
         (task == QStringLiteral("First Program") ? VelmoraTaskAction->SuspendRun
                                                  : VelmoraTaskAction->NothingNotification)

@@ -1,0 +1,117 @@
+// The window enumeration on a real display whose window manager is this test: it redirects the
+// root, announces itself with a check window, frames its clients, and keeps a client list or not.
+#include "platform/EnumWindows.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include <xcb/xcb.h>
+
+namespace {
+
+class Manager {
+public:
+    Manager()
+    {
+        c_ = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+        root_ = screen->root;
+        const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+        xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &redirect);
+        const xcb_window_t check = Window(root_);
+        SetWindows(check, "_NET_SUPPORTING_WM_CHECK", {check});
+        SetWindows(root_, "_NET_SUPPORTING_WM_CHECK", {check});
+        SetAtoms({"_NET_WM_STATE"});
+    }
+    ~Manager() { xcb_disconnect(c_); }
+
+    // A mapped window; a client carries WM_STATE (`state` 0 is withdrawn, -1 none).
+    xcb_window_t Window(xcb_window_t parent, int state = -1, const std::string& title = std::string())
+    {
+        const xcb_window_t w = xcb_generate_id(c_);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, parent, 0, 0, 20, 20, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        if (state >= 0) {
+            const uint32_t value[] = {static_cast<uint32_t>(state), 0};
+            const xcb_atom_t wmState = Atom("WM_STATE");
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, wmState, wmState, 32, 2, value);
+        }
+        if (!title.empty())
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                                static_cast<uint32_t>(title.size()), title.data());
+        xcb_map_window(c_, w);
+        return w;
+    }
+
+    void SetWindows(xcb_window_t window, const char* property, const std::vector<uint32_t>& ids)
+    {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, Atom(property), XCB_ATOM_WINDOW, 32,
+                            static_cast<uint32_t>(ids.size()), ids.data());
+    }
+    void SetAtoms(const std::vector<const char*>& names)
+    {
+        std::vector<xcb_atom_t> atoms;
+        for (const char* name : names)
+            atoms.push_back(Atom(name));
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, Atom("_NET_SUPPORTED"), XCB_ATOM_ATOM, 32,
+                            static_cast<uint32_t>(atoms.size()), atoms.data());
+    }
+    void Delete(const char* property) { xcb_delete_property(c_, root_, Atom(property)); }
+    xcb_window_t Root() const { return root_; }
+
+    // What the program enumerates once the server has done all the above.
+    std::vector<uint32_t> Enumerated()
+    {
+        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        static std::vector<uint32_t> windows;
+        windows.clear();
+        EnumWindows(
+            [](BrevantWindow window, const BrevantWindowList*) {
+                windows.push_back(window);
+                return true;
+            },
+            nullptr);
+        return windows;
+    }
+
+private:
+    xcb_atom_t Atom(const char* name)
+    {
+        auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
+        const xcb_atom_t atom = reply->atom;
+        std::free(reply);
+        return atom;
+    }
+
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = 0;
+};
+
+} // namespace
+
+TEST(EnumWindows, ClientsOfAManagerWithoutAClientListAreFoundInsideItsFrames)
+{
+    Manager manager;
+    // Bottom to top: a frame with its decoration before its client, a titled frame holding its
+    // client two levels down, a client the manager did not frame, a frame whose client it let go,
+    // and a titled window that is no client.
+    const xcb_window_t frameA = manager.Window(manager.Root());
+    manager.Window(manager.Window(frameA));
+    const xcb_window_t clientA = manager.Window(frameA, 1, "A");
+    const xcb_window_t frameB = manager.Window(manager.Root(), -1, "frame");
+    const xcb_window_t clientB = manager.Window(manager.Window(frameB), 1, "B");
+    const xcb_window_t clientC = manager.Window(manager.Root(), 3, "C");
+    manager.Window(manager.Window(manager.Root()), 0, "withdrawn");
+    manager.Window(manager.Root(), -1, "popup");
+    EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB, clientC}));
+
+    // Once the manager keeps a list, the list is the windows, in its order.
+    manager.SetWindows(manager.Root(), "_NET_CLIENT_LIST", {clientC, clientA});
+    EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientC, clientA}));
+    // A manager that names the list as supported keeps one even before it writes it.
+    manager.Delete("_NET_CLIENT_LIST");
+    manager.SetAtoms({"_NET_WM_STATE", "_NET_CLIENT_LIST"});
+    EXPECT_TRUE(manager.Enumerated().empty());
+}
