@@ -60,6 +60,7 @@ void TVelmoraMemExpert::BuildForm()
     SafetyMemoryBar->setObjectName(QStringLiteral("SafetyMemoryBar"));
     SafetyMemoryBar->setRange(0, 16);
     SafetyMemoryBar->setValue(1);
+    SafetyMemoryLabel->setBuddy(SafetyMemoryBar); // names the bar for screen readers
     SafetyMemoryDescription =
         Description(MemorySafetyTab, "SafetyMemoryDescription",
                     {QStringLiteral("In order to optimize your memory, Velmora "),

@@ -60,6 +60,7 @@ void TVelmoraMem::BuildForm()
     AutoMemoryBar->setObjectName(QStringLiteral("AutoMemoryBar"));
     AutoMemoryBar->setRange(0, 360);
     AutoMemoryBar->setValue(0);
+    AutoMemoryLabel->setBuddy(AutoMemoryBar); // names the bar for screen readers
 
     auto* layout = new QVBoxLayout(this);
     for (QWidget* control : std::initializer_list<QWidget*>{

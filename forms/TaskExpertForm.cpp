@@ -74,6 +74,7 @@ void TVelmoraTaskExpert::BuildForm()
     SpeedTaskBar->setObjectName(QStringLiteral("SpeedTaskBar"));
     SpeedTaskBar->setRange(0, 10);
     SpeedTaskBar->setValue(3);
+    SpeedTaskLabel->setBuddy(SpeedTaskBar); // names the bar for screen readers
     RememberByApp = CheckBox(DataUpdate, QStringLiteral("RememberByApp"),
                              QStringLiteral("Rememember by parent application"), false);
     CheckForNew =

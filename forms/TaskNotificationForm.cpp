@@ -41,6 +41,8 @@ void TVelmoraTaskAction::BuildForm()
     CustomTrustBar = TrackBar(this, QStringLiteral("CustomTrustBar"), -4, 4, 0);
     TimeRepeatLabel = Label(this, "TimeRepeatLabel", QStringLiteral("Repeat: Disabled"));
     TimeRepeatBar = TrackBar(this, QStringLiteral("TimeRepeatBar"), 0, 240, 1);
+    CustomTrustLabel->setBuddy(CustomTrustBar); // names the bar for screen readers
+    TimeRepeatLabel->setBuddy(TimeRepeatBar);   // names the bar for screen readers
     UnknownRepeat =
         CheckBox(this, QStringLiteral("UnknownRepeat"), QStringLiteral("Repeat for unknown Trusts"), true);
     PositiveRepeat =

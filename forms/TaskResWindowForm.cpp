@@ -37,6 +37,7 @@ void TVelmoraTaskResource::BuildForm()
     SpeedTaskBar->setObjectName(QStringLiteral("SpeedTaskBar"));
     SpeedTaskBar->setRange(500, 3500);
     SpeedTaskBar->setValue(1500);
+    SpeedTaskLabel->setBuddy(SpeedTaskBar); // names the bar for screen readers
     SpeedTaskBar->setVisible(false);
     CloseMonitor = Button(this, QStringLiteral("CloseMonitor"), QStringLiteral("Close this monitor"));
 

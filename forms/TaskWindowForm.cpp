@@ -64,6 +64,7 @@ void TVelmoraTask::BuildForm()
     CustomTrustBar->setObjectName(QStringLiteral("CustomTrustBar"));
     CustomTrustBar->setRange(-4, 4);
     CustomTrustBar->setValue(0);
+    CustomTrustLabel->setBuddy(CustomTrustBar); // names the bar for screen readers
     CustomTrustButton = Button(this, "CustomTrustButton", QStringLiteral("Apply new trust"));
     MonitorButton = Button(this, "MonitorButton", QStringLiteral("Create Monitor"));
     TaskScriptButton = Button(this, "TaskScriptButton", QStringLiteral("Scripting"));

@@ -60,6 +60,8 @@ void TVelmoraTempExpert::BuildForm()
     MaxTempLabel->setVisible(false);
     MaxTempBar = TrackBar(TempUpdate, "MaxTempBar", 20, 260, 90);
     MaxTempBar->setVisible(false);
+    SpeedTempLabel->setBuddy(SpeedTempBar); // names the bar for screen readers
+    MaxTempLabel->setBuddy(MaxTempBar);     // names the bar for screen readers
     TempUpdateDescription = Description(TempUpdate, "TempUpdateDescription",
                                         {QStringLiteral("These options are basically here for the user"),
                                          QStringLiteral("to decide the interval between temperature "),

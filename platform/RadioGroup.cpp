@@ -3,7 +3,6 @@
 #include "platform/ErrorGuard.h"
 
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -12,26 +11,37 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
 {
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < items.size(); ++i) {
+        // Auto-exclusive buttons keep one choice for the mouse, the keys and screen readers alike,
+        // which see them as radio buttons; every way a button gets checked ends in toggled.
         auto* button = new QRadioButton(items[i], this);
-        // Exclusivity is kept here, so that no button at all may be chosen.
-        button->setAutoExclusive(false);
         layout->addWidget(button);
         buttons_.push_back(button);
-        connect(button, &QRadioButton::clicked, this, [this, i] { Choose(i); });
+        connect(button, &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                Chosen(i);
+        });
     }
 }
 
 void TRadioGroup::SetItemIndex(int index)
 {
-    Choose(std::clamp(index, -1, Count() - 1));
+    index = std::clamp(index, -1, Count() - 1);
+    if (index >= 0) {
+        Button(index)->setChecked(true);
+        return;
+    }
+    if (itemIndex_ < 0)
+        return;
+    // An auto-exclusive button refuses to clear itself.
+    QRadioButton* checked = Button(itemIndex_);
+    checked->setAutoExclusive(false);
+    checked->setChecked(false);
+    checked->setAutoExclusive(true);
+    Chosen(-1);
 }
 
-void TRadioGroup::Choose(int index)
+void TRadioGroup::Chosen(int index)
 {
-    for (int i = 0; i < Count(); ++i) {
-        const QSignalBlocker block(buttons_[static_cast<size_t>(i)]);
-        buttons_[static_cast<size_t>(i)]->setChecked(i == index);
-    }
     if (index == itemIndex_)
         return;
     itemIndex_ = index;

@@ -22,7 +22,7 @@ public:
     QRadioButton* Button(int index) const { return buttons_.at(static_cast<size_t>(index)); }
 
 private:
-    void Choose(int index);
+    void Chosen(int index);
 
     std::vector<QRadioButton*> buttons_;
     int itemIndex_ = -1;

@@ -74,6 +74,11 @@ TVelmoraTaskCode::TVelmoraTaskCode(QWidget* parent)
 {
     BuildForm();
     OnShow = [this] { FormShow(this); };
+    // Window managers that draw a close box anyway must not strand the edit: closing finishes it.
+    OnClose = [this](bool& close) {
+        close = false;
+        ApplyButtonClick(this);
+    };
     GuardedConnect(Conditions, &QTableWidget::cellDoubleClicked, this,
                    [this] { ConditionsDblClick(Conditions); });
     GuardedConnect(Actions, &QTableWidget::cellDoubleClicked, this, [this] { ActionsDblClick(Actions); });

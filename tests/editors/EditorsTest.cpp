@@ -136,8 +136,10 @@ TEST_F(EditorsFixture, ScriptEditorWorksOnACopyUntilApplied)
     EXPECT_EQ(VelmoraTaskCode->CodeIndex, 0);
     VelmoraTaskCode->ApplyButton->click();
     EXPECT_EQ(list->count(), 4);
+    // A window manager's close box, drawn whether asked for or not, finishes the code too.
     VelmoraTaskScript->AddCode->click();
-    VelmoraTaskCode->ApplyButton->click();
+    VelmoraTaskCode->close();
+    EXPECT_TRUE(VelmoraTaskScript->isVisible());
     ASSERT_EQ(list->count(), 5);
     EXPECT_EQ(list->item(3)->text(), "When (always) do {nothing}");
 

@@ -6,26 +6,31 @@
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
 #include "taskmanager/TaskExpert.h"
+#include "taskmanager/TaskResWindow.h"
 #include "taskmanager/TaskWindow.h"
 #include "temperature/TempWindow.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/WorkingFolder.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <memory>
 #include <tuple>
 
 namespace {
@@ -399,6 +404,26 @@ TEST_F(ProgramStartTest, ABoxLeavesTheOtherWindowsUsableAndExitEndsItsWait)
 
 // A second road out taken while the program is already ending (a wait still handling events) must
 // not save again: the libraries are unloaded once.
+// A screen reader names each track bar by the label beside it, as that label reads now.
+TEST_F(ProgramStartTest, EveryTrackBarIsNamedByItsLabel)
+{
+    Start();
+    const std::unique_ptr<TVelmoraTaskResource> monitor = std::make_unique<TVelmoraTaskResource>();
+    int bars = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        for (QSlider* bar : window->findChildren<QSlider*>()) {
+            QString name = bar->objectName();
+            auto* label =
+                window->findChild<QLabel*>(name.replace(QStringLiteral("Bar"), QStringLiteral("Label")));
+            ASSERT_NE(label, nullptr) << bar->objectName().toStdString();
+            label->setText(QStringLiteral("Now: ") + name);
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Name), label->text());
+            ++bars;
+        }
+    }
+    EXPECT_EQ(bars, 9);
+}
+
 class SecondRoadTest : public ProgramStartTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(SecondRoadTest, OnceTheProgramIsEndingNoRoadOutSavesAgain)
