@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
+#include <elf.h>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -62,8 +63,9 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
         file.write(content);
     };
     offer(QStringLiteral("VersionName.txt"), "1.1\n");
-    offer(QStringLiteral("Velmora.exec"), "new program");
-    offer(QStringLiteral("borlndmm.dll"), "memory manager");
+    const QByteArray program = QByteArray(ELFMAG, SELFMAG) + char(ELFCLASS64) + "new program";
+    offer(QStringLiteral("Velmora.exec"), program);
+    offer(QStringLiteral("borlndmm.dll"), QByteArray(ELFMAG, SELFMAG) + char(ELFCLASS64));
     for (const auto& [fake, name] :
          {std::pair(FAKE_MEMORY_LIBRARY, "Quillon.so"), std::pair(FAKE_TASK_LIBRARY, "Brevant.so"),
           std::pair(FAKE_TEMPERATURE_LIBRARY, "Sorrelin.so")})
@@ -89,7 +91,7 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
 
     EXPECT_TRUE(Application::Terminated());
     EXPECT_EQ(started, folder.Path() + QStringLiteral("/Velmora 1.1"));
-    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), "new program");
+    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), program);
     // Each step showed before its download blocked the window.
     EXPECT_EQ(
         painted.captions,
@@ -99,7 +101,8 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
                      QStringLiteral("Downlading Temperature Dll...")}));
     DestroyProgramWindows();
 
-    // The next start.
+    // The next start, of the new program.
+    Application::SetExeName(started);
     Application::ResetTerminated();
     ExitProgramHandler = nullptr;
     StartProgramAndRunFirstStep();
