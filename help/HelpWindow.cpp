@@ -92,6 +92,12 @@ bool RunAtStartupEnabled()
     return AutostartEntryExists(RunValueName);
 }
 
+void MoveRunAtStartup(const QString& replaced)
+{
+    if (AutostartEntryStarts(RunValueName, replaced))
+        EnableRunAtStartup();
+}
+
 TVelmoraHelp::TVelmoraHelp(QWidget* parent)
     : TForm(parent)
 {

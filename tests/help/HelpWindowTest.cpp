@@ -103,6 +103,7 @@ TEST_F(HelpWindowTest, RunAtStartUpFollowsTheAutostartEntry)
     const QByteArray text = entry.readAll();
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\n"));
     EXPECT_TRUE(text.contains("\nExec=\"" + QFile::encodeName(folder.Path()) + "/old velmora\"\n"));
+    EXPECT_TRUE(text.contains("\nPath=" + QFile::encodeName(folder.Path()) + "\n"));
     entry.close();
 
     help.RegistryButton->click();

@@ -1,5 +1,6 @@
 #include "help/HelpWindow.h"
 #include "platform/Application.h"
+#include "platform/Autostart.h"
 #include "platform/Shell.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
@@ -72,6 +73,8 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
         ASSERT_TRUE(
             QFile::copy(QString::fromUtf8(fake), QDir(site.path()).filePath(QString::fromUtf8(name))));
     qputenv("VELMORA_UPDATE_LOCATION", QUrl::fromLocalFile(site.path() + QLatin1Char('/')).toEncoded());
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     folder.Write(QStringLiteral("velmora"), "old program");
     Application::SetExeName(folder.Path() + QStringLiteral("/velmora"));
     folder.Write(MemoryLibraryFile, "an old memory library that does not load");
@@ -86,6 +89,7 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
     EXPECT_FALSE(VelmoraMain->MemoryButton->isEnabled());
     VelmoraMain->HelpButton->click();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(VelmoraHelp));
+    VelmoraHelp->RegistryButton->click();
     const PaintedCaptions painted(VelmoraHelp->UpdateButton);
     VelmoraHelp->UpdateButton->click();
 
@@ -114,6 +118,8 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
     EXPECT_TRUE(VelmoraMain->MemoryButton->isEnabled());
     EXPECT_TRUE(VelmoraMain->TaskButton->isEnabled());
     EXPECT_TRUE(VelmoraMain->TemperatureButton->isEnabled());
+    // Run at start-up goes with the program.
+    EXPECT_TRUE(AutostartEntryStarts(QStringLiteral("Velmora 1.0"), started));
     EXPECT_EQ(boxes.Count(), 0);
 
     UnloadLibraries();
@@ -123,6 +129,7 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
     SetStartProgramHandler({});
     Application::SetExeName({});
     qunsetenv("VELMORA_UPDATE_LOCATION");
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace
