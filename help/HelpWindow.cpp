@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <array>
+#include <elf.h>
 
 TVelmoraHelp* VelmoraHelp = nullptr;
 void (*ExitProgramHandler)() = nullptr;
@@ -27,6 +28,10 @@ const QString ProductWebPage = QStringLiteral("https://www.tembrel.com/velmora/"
 const QString DefaultUpdateLocation = QStringLiteral("https://www.tembrel.com/velmora/update/");
 const QString VersionFile = QStringLiteral("Version.new");
 const QString RegistryCaption = QStringLiteral("Run Velmora on windows startup: ");
+// How a program or library of this machine's kind begins: anything else (a server's error page, an
+// empty answer) is no update.
+const QByteArray ProgramStart =
+    QByteArray(ELFMAG, SELFMAG) + char(sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32);
 
 // Tests point the updater at a folder of their own.
 QString UpdateLocation()
@@ -35,13 +40,15 @@ QString UpdateLocation()
     return location.isEmpty() ? DefaultUpdateLocation : location;
 }
 
-// The version text comes from the network and becomes part of a file name.
+// The version text comes from the network and becomes part of a file name; a "<" shows a page
+// that a server sent in its place.
 bool UsableVersion(const QString& version)
 {
     if (version.size() > 64 || version == QStringLiteral(".") || version == QStringLiteral(".."))
         return false;
     return std::none_of(version.begin(), version.end(), [](QChar c) {
-        return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control;
+        return c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('<') ||
+               c.category() == QChar::Other_Control;
     });
 }
 
@@ -83,6 +90,12 @@ void DisableRunAtStartup()
 bool RunAtStartupEnabled()
 {
     return AutostartEntryExists(RunValueName);
+}
+
+void MoveRunAtStartup(const QString& replaced)
+{
+    if (AutostartEntryStarts(RunValueName, replaced))
+        EnableRunAtStartup();
 }
 
 TVelmoraHelp::TVelmoraHelp(QWidget* parent)
@@ -181,11 +194,17 @@ void TVelmoraHelp::PerformUpdates()
     CreateFolders();
     DeleteFile(VersionFile);
     const QString location = UpdateLocation();
-    auto notUpdated = [this] {
-        MessageBox(this, QStringLiteral("Could not connect to Tembrel` site."), QStringLiteral("Not updated"),
-                   TMsgButtons::OK, TMsgIcon::Warning);
+    // Ticks and commands go on while a file downloads; once one of them has ended the program, the
+    // update fetches, says and starts nothing more.
+    const auto fetch = [&location](const QString& remote, const QString& file, const QByteArray& start) {
+        return !Application::Terminated() && URLDownloadToFile(location + remote, file, start);
     };
-    if (!URLDownloadToFile(location + QStringLiteral("VersionName.txt"), VersionFile)) {
+    auto notUpdated = [this] {
+        if (!Application::Terminated())
+            MessageBox(this, QStringLiteral("Could not connect to Tembrel` site."),
+                       QStringLiteral("Not updated"), TMsgButtons::OK, TMsgIcon::Warning);
+    };
+    if (!fetch(QStringLiteral("VersionName.txt"), VersionFile, {})) {
         notUpdated();
         return;
     }
@@ -206,13 +225,18 @@ void TVelmoraHelp::PerformUpdates()
             version = QLatin1Char(' ') + version;
         ShowUpdateCaption(QStringLiteral("Downloading Application..."));
         const QString name = QStringLiteral("Velmora ") + version;
-        if (URLDownloadToFile(location + QStringLiteral("Velmora.exec"), name) && MakeExecutable(name))
+        if (fetch(QStringLiteral("Velmora.exec"), name, ProgramStart) && MakeExecutable(name))
             program = QFileInfo(name).absoluteFilePath();
+        // Without its program an update changes nothing: new libraries need it.
+        if (program.isEmpty()) {
+            notUpdated();
+            return;
+        }
     }
 
     if (!FileExists(QStringLiteral("borlndmm.dll"))) {
         ShowUpdateCaption(QStringLiteral("Downloading borlndmm.dll..."));
-        URLDownloadToFile(location + QStringLiteral("borlndmm.dll"), QStringLiteral("borlndmm.dll"));
+        fetch(QStringLiteral("borlndmm.dll"), QStringLiteral("borlndmm.dll"), ProgramStart);
     }
 
     // The library files themselves stay: a loaded library can be deleted here, and an unticked box
@@ -235,8 +259,10 @@ void TVelmoraHelp::PerformUpdates()
         if (!library.box->isChecked())
             continue;
         ShowUpdateCaption(library.caption);
-        URLDownloadToFile(location + library.remote, library.file + QStringLiteral(".new"));
+        fetch(library.remote, library.file + QStringLiteral(".new"), ProgramStart);
     }
+    if (Application::Terminated())
+        return;
 
     // The next start deletes the executable named here: never the one it runs from, which a
     // download under the running program's own name has just replaced.

@@ -19,6 +19,8 @@ void DeleteRunValue(const QString& name);
 void EnableRunAtStartup();
 void DisableRunAtStartup();
 bool RunAtStartupEnabled();
+// After an update: an entry that starts the replaced program file starts the running one instead.
+void MoveRunAtStartup(const QString& replaced);
 
 // The commands that concern the program as a whole: the web pages, run at start-up, restart and
 // the updater.

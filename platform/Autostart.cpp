@@ -4,6 +4,8 @@
 #include "platform/VelmoraError.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -45,6 +47,12 @@ QString EntryValue(const QString& text)
     return value;
 }
 
+// The entry's line that starts `program`.
+QString ExecLine(const QString& program)
+{
+    return QStringLiteral("Exec=") + EntryValue(AutostartExecArgument(program));
+}
+
 [[noreturn]] void CannotWrite(const QString& path, const QString& reason)
 {
     throw EVelmoraError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
@@ -76,9 +84,11 @@ void WriteAutostartEntry(const QString& name, const QString& program)
     QSaveFile entry(path);
     if (!entry.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         CannotWrite(path, entry.errorString());
-    const QByteArray text = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n")
-                                .arg(EntryValue(name), EntryValue(AutostartExecArgument(program)))
-                                .toUtf8();
+    // The program finds its libraries and data in the folder it starts in.
+    const QByteArray text =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\n%2\nPath=%3\n")
+            .arg(EntryValue(name), ExecLine(program), EntryValue(QFileInfo(program).absolutePath()))
+            .toUtf8();
     if (entry.write(text) != text.size()) {
         const QString reason = entry.errorString();
         entry.cancelWriting();
@@ -99,4 +109,12 @@ void DeleteAutostartEntry(const QString& name)
 bool AutostartEntryExists(const QString& name)
 {
     return FileExists(EntryPath(name));
+}
+
+bool AutostartEntryStarts(const QString& name, const QString& program)
+{
+    QFile entry(EntryPath(name));
+    if (!entry.open(QIODevice::ReadOnly))
+        return false;
+    return QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n')).contains(ExecLine(program));
 }

@@ -1,9 +1,12 @@
 #include "platform/Download.h"
 
-#include <QByteArray>
+#include <QCoreApplication>
 #include <QSaveFile>
+#include <algorithm>
+#include <atomic>
 #include <curl/curl.h>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -15,8 +18,10 @@ DownloadLimits& Limits()
 
 struct Target {
     QSaveFile* file;
-    qint64 written = 0;
     qint64 maxBytes;
+    QByteArray start;
+    qint64 written = 0;
+    QByteArray head; // the first bytes, as many as `start` has
 };
 
 size_t WriteData(char* data, size_t size, size_t count, void* userdata)
@@ -26,6 +31,12 @@ size_t WriteData(char* data, size_t size, size_t count, void* userdata)
     // A server that sends no length, or a false one, is stopped here.
     if (target->written + length > target->maxBytes)
         return 0;
+    if (target->head.size() < target->start.size()) {
+        target->head.append(data, std::min<qint64>(length, target->start.size() - target->head.size()));
+        // Not what was asked for: no need to fetch the rest.
+        if (!target->start.startsWith(target->head))
+            return 0;
+    }
     if (target->file->write(data, length) != length)
         return 0;
     target->written += length;
@@ -48,6 +59,8 @@ bool Transfer(CURL* curl, const QString& url, Target& target)
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+    // A server that trickles just above the stall limit would otherwise hold the update for good.
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalSeconds);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
@@ -62,9 +75,28 @@ bool Transfer(CURL* curl, const QString& url, Target& target)
     return status >= 200 && status < 300;
 }
 
+// Runs the transfer on a thread of its own and handles this thread's events meanwhile, so that the
+// program's ticks and windows go on during a long download.
+bool TransferBeside(CURL* curl, const QString& url, Target& target)
+{
+    std::atomic<bool> done = false;
+    bool complete = false;
+    std::thread transfer([&] {
+        complete = Transfer(curl, url, target);
+        done = true;
+        // Wakes the wait below.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    transfer.join();
+    return complete;
+}
+
 } // namespace
 
-bool URLDownloadToFile(const QString& url, const QString& file)
+bool URLDownloadToFile(const QString& url, const QString& file, const QByteArray& start)
 {
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     if (!initialised)
@@ -77,8 +109,8 @@ bool URLDownloadToFile(const QString& url, const QString& file)
     QSaveFile saved(file);
     if (!saved.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    Target target{&saved, 0, Limits().maxBytes};
-    if (!Transfer(curl.get(), url, target))
+    Target target{&saved, Limits().maxBytes, start, 0, {}};
+    if (!TransferBeside(curl.get(), url, target) || target.written == 0 || target.head != start)
         return false;
     return saved.commit();
 }

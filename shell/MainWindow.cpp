@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -61,6 +62,18 @@ template <size_t N> bool LoadComplete(const QString& file, HMODULE& handle, cons
         }
     }
     return true;
+}
+
+// The file the bookkeeping of an earlier update names may go only when it is a program file beside
+// the running one: the note may be stale (this program is the one it names when the new one failed
+// to start, or when the update's exit failed) or not written by the update at all.
+bool ReplacedProgram(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo running(Application::ExeName());
+    return !path.isEmpty() && file.isFile() && !file.isSymLink() &&
+           file.canonicalPath() == running.canonicalPath() &&
+           file.canonicalFilePath() != running.canonicalFilePath();
 }
 
 template <typename Function> void Bind(HMODULE handle, const char* name, Function& variable)
@@ -223,9 +236,10 @@ void TVelmoraMain::FinishEarlierUpdate()
     if (!FileExists(bookkeeping))
         return;
     const QString replaced = ReadFirstLine(bookkeeping);
-    if (!replaced.isEmpty() && FileExists(replaced))
-        DeleteFile(replaced);
+    const bool deleted = ReplacedProgram(replaced) && DeleteFile(replaced);
     DeleteFile(bookkeeping);
+    if (deleted)
+        MoveRunAtStartup(replaced);
 }
 
 void TVelmoraMain::BindLibraries()

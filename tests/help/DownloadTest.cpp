@@ -4,6 +4,7 @@
 #include "tests/support/WorkingFolder.h"
 
 #include <QDir>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@ TEST(URLDownloadToFile, OnlyACompleteAllowedTransferReplacesTheFile)
     server.Serve("/large", {"200 OK", QByteArray(5000, 'x'), {}, Mode::Whole});
     server.Serve("/large-unsized", {"200 OK", QByteArray(5000, 'x'), {}, Mode::Unsized});
     server.Serve("/silent", {"200 OK", body, {}, Mode::Silent});
+    server.Serve("/trickle", {"200 OK", body, {}, Mode::Trickle});
     server.Serve("/to-http",
                  {"302 Found", {}, "Location: " + server.Location().toUtf8() + "whole\r\n", Mode::Whole});
     server.Serve("/to-file", {"302 Found", {}, "Location: file:///etc/hostname\r\n", Mode::Whole});
@@ -38,22 +40,29 @@ TEST(URLDownloadToFile, OnlyACompleteAllowedTransferReplacesTheFile)
     DownloadLimits limits;
     limits.protocols = QStringLiteral("http,https,file");
     limits.stallSeconds = 1;
+    limits.totalSeconds = 3;
     limits.maxBytes = 4500;
     SetDownloadLimits(limits);
 
-    const Case cases[] = {{"whole", true},    {"empty", true},          {"error", false},  {"cut", false},
-                          {"large", false},   {"large-unsized", false}, {"silent", false}, {"to-http", false},
-                          {"to-file", false}, {"missing", false}};
+    const Case cases[] = {{"whole", true},    {"empty", false},   {"error", false},         {"cut", false},
+                          {"large", false},   {"trickle", false}, {"large-unsized", false}, {"silent", false},
+                          {"to-http", false}, {"to-file", false}, {"missing", false}};
     for (const Case& c : cases) {
         folder.Write(QStringLiteral("target"), "earlier");
         const bool fetched =
             URLDownloadToFile(server.Location() + QString::fromUtf8(c.path), QStringLiteral("target"));
         EXPECT_EQ(fetched, c.fetched) << c.path;
-        EXPECT_EQ(folder.Read(QStringLiteral("target")),
-                  c.fetched ? (c.path == std::string("whole") ? body : "") : QByteArray("earlier"))
-            << c.path;
+        EXPECT_EQ(folder.Read(QStringLiteral("target")), c.fetched ? body : QByteArray("earlier")) << c.path;
         EXPECT_EQ(QDir().entryList(QDir::Files), QStringList(QStringLiteral("target"))) << c.path;
     }
+    // A file that does not begin as asked is refused.
+    EXPECT_TRUE(
+        URLDownloadToFile(server.Location() + QStringLiteral("whole"), QStringLiteral("target"), "xxx"));
+    EXPECT_FALSE(
+        URLDownloadToFile(server.Location() + QStringLiteral("whole"), QStringLiteral("target"), "xy"));
+    EXPECT_FALSE(
+        URLDownloadToFile(server.Location() + QStringLiteral("whole"), QStringLiteral("target"), body + "y"));
+    EXPECT_EQ(QDir().entryList(QDir::Files), QStringList(QStringLiteral("target")));
     folder.Write(QStringLiteral("source"), "local");
     EXPECT_TRUE(URLDownloadToFile(QUrl::fromLocalFile(folder.Path() + QStringLiteral("/source")).toString(),
                                   QStringLiteral("target")));
@@ -68,6 +77,23 @@ TEST(URLDownloadToFile, OnlyACompleteAllowedTransferReplacesTheFile)
     EXPECT_EQ(folder.Read(QStringLiteral("target")), "local");
     EXPECT_EQ(QDir().entryList(QDir::Files),
               QStringList({QStringLiteral("source"), QStringLiteral("target")}));
+    SetDownloadLimits({});
+}
+
+TEST(URLDownloadToFile, TimersGoOnWhileATransferRuns)
+{
+    WorkingFolder folder;
+    LoopbackServer server;
+    server.Serve("/trickle", {"200 OK", "slowly", {}, Mode::Trickle});
+    DownloadLimits limits;
+    limits.protocols = QStringLiteral("http");
+    SetDownloadLimits(limits);
+    int ticks = 0;
+    QTimer tick;
+    tick.callOnTimeout([&] { ++ticks; });
+    tick.start(10);
+    EXPECT_TRUE(URLDownloadToFile(server.Location() + QStringLiteral("trickle"), QStringLiteral("target")));
+    EXPECT_GT(ticks, 0);
     SetDownloadLimits({});
 }
 

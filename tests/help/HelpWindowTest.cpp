@@ -14,7 +14,10 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
+#include <array>
+#include <elf.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <utility>
@@ -22,6 +25,12 @@
 namespace {
 
 QStringList Log;
+
+// A program or library file of this machine's kind, as far as the updater looks.
+QByteArray Program(const QByteArray& text)
+{
+    return QByteArray(ELFMAG, SELFMAG) + char(ELFCLASS64) + text;
+}
 
 void RecordExit()
 {
@@ -62,10 +71,12 @@ protected:
     // Puts the files on the update location, the version text first.
     void Offer(const QByteArray& versionText) const
     {
-        const std::pair<const char*, QByteArray> files[] = {
-            {"VersionName.txt", versionText},   {"Velmora.exec", "new program"},
-            {"borlndmm.dll", "memory manager"}, {"Quillon.so", "memory library"},
-            {"Brevant.so", "task library"},     {"Sorrelin.so", "temperature library"}};
+        const std::pair<const char*, QByteArray> files[] = {{"VersionName.txt", versionText},
+                                                            {"Velmora.exec", Program("new program")},
+                                                            {"borlndmm.dll", Program("memory manager")},
+                                                            {"Quillon.so", Program("memory library")},
+                                                            {"Brevant.so", Program("task library")},
+                                                            {"Sorrelin.so", Program("temperature library")}};
         for (const auto& [name, content] : files) {
             QFile file(QDir(site.path()).filePath(QString::fromUtf8(name)));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -92,6 +103,7 @@ TEST_F(HelpWindowTest, RunAtStartUpFollowsTheAutostartEntry)
     const QByteArray text = entry.readAll();
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\n"));
     EXPECT_TRUE(text.contains("\nExec=\"" + QFile::encodeName(folder.Path()) + "/old velmora\"\n"));
+    EXPECT_TRUE(text.contains("\nPath=" + QFile::encodeName(folder.Path()) + "\n"));
     entry.close();
 
     help.RegistryButton->click();
@@ -168,6 +180,7 @@ INSTANTIATE_TEST_SUITE_P(NoVersionOrAnUnsafeOne, NotUpdatedTest,
                          testing::Values(std::nullopt, QByteArray("../../bin/x"), QByteArray("1.1/x"),
                                          QByteArray("1\\1"), QByteArray("."), QByteArray(".."),
                                          QByteArray(65, '1'), QByteArray("1.1\x1b"),
+                                         QByteArray("<!DOCTYPE html>"),
                                          QByteArray("1\0"
                                                     "1",
                                                     3)));
@@ -187,10 +200,10 @@ TEST_P(OfferedVersionTest, FetchesTheExecutableWhenItDiffersOrIsAskedFor)
     help.UpdateButton->click();
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_FALSE(folder.Exists(QStringLiteral("Version.new")));
-    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), "memory library");
-    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "task library");
-    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Sorrelin.so.new")), "temperature library");
-    EXPECT_EQ(folder.Read(QStringLiteral("borlndmm.dll")), "memory manager");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), Program("memory library"));
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), Program("task library"));
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Sorrelin.so.new")), Program("temperature library"));
+    EXPECT_EQ(folder.Read(QStringLiteral("borlndmm.dll")), Program("memory manager"));
 
     const QString program = GetParam().program;
     if (program.isEmpty()) {
@@ -201,7 +214,7 @@ TEST_P(OfferedVersionTest, FetchesTheExecutableWhenItDiffersOrIsAskedFor)
     }
     const QString path = folder.Path() + QLatin1Char('/') + program;
     EXPECT_EQ(Log, QStringList({QStringLiteral("exit"), QStringLiteral("start ") + path}));
-    EXPECT_EQ(folder.Read(program), "new program");
+    EXPECT_EQ(folder.Read(program), Program("new program"));
     EXPECT_TRUE(QFileInfo(path).isExecutable());
     EXPECT_EQ(folder.Read(QStringLiteral("Version Downloaded.txt")),
               QFile::encodeName(Application::ExeName()) + "\r\n");
@@ -226,7 +239,7 @@ TEST_F(HelpWindowTest, UntickedLibrariesAndAPresentMemoryManagerAreLeftAlone)
     help.UpdateButton->click();
     EXPECT_EQ(folder.Read(QStringLiteral("borlndmm.dll")), "ours");
     EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "staged before");
-    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), "memory library");
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), Program("memory library"));
     EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Sorrelin.so")), "loaded library");
     EXPECT_FALSE(folder.Exists(QStringLiteral("Libraries/Sorrelin.so.new")));
     EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
@@ -238,39 +251,101 @@ TEST_F(HelpWindowTest, AnUpdateUnderTheRunningProgramsOwnNameDoesNotDeleteItNext
     Application::SetExeName(folder.Path() + QStringLiteral("/Velmora 1.1"));
     folder.Write(QStringLiteral("Velmora 1.1"), "running program");
     help.UpdateButton->click();
-    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), "new program");
+    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), Program("new program"));
     EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
     EXPECT_EQ(Log, QStringList({QStringLiteral("exit"), QStringLiteral("start ") + Application::ExeName()}));
 }
 
-TEST_F(HelpWindowTest, InterruptedDownloadsStageNothingAndStartNothing)
-{
+// The update location on a server of the test's own, with limits that let a trickle fail in seconds.
+class ServedUpdateTest : public HelpWindowTest {
+protected:
+    void SetUp() override
+    {
+        HelpWindowTest::SetUp();
+        qputenv("VELMORA_UPDATE_LOCATION", server.Location().toUtf8());
+        DownloadLimits limits;
+        limits.protocols = QStringLiteral("http");
+        limits.stallSeconds = 1;
+        limits.totalSeconds = 2;
+        SetDownloadLimits(limits);
+        folder.Write(QStringLiteral("Libraries/Brevant.so.new"), "staged before");
+    }
+
+    void Serve(const QByteArray& path, const QByteArray& body,
+               LoopbackServer::Mode mode = LoopbackServer::Mode::Whole)
+    {
+        server.Serve(path, {"200 OK", body, {}, mode});
+    }
+
     LoopbackServer server;
-    const LoopbackServer::Answer whole{"200 OK", "1.1\n", {}, LoopbackServer::Mode::Whole};
-    const auto truncated = [](const QByteArray& body) {
-        return LoopbackServer::Answer{"200 OK", body, {}, LoopbackServer::Mode::Truncated};
-    };
-    server.Serve("/VersionName.txt", whole);
-    server.Serve("/Velmora.exec", truncated("the new program, cut off half way"));
-    server.Serve("/Quillon.so", truncated("a new memory library, cut off half way"));
-    server.Serve("/Brevant.so", {"200 OK", "task library", {}, LoopbackServer::Mode::Whole});
-    qputenv("VELMORA_UPDATE_LOCATION", server.Location().toUtf8());
+};
+
+class FailedProgramTest : public ServedUpdateTest,
+                          public testing::WithParamInterface<LoopbackServer::Answer> {};
+
+// An update whose program does not arrive whole says so and changes nothing: the program runs on.
+TEST_P(FailedProgramTest, SaysNotUpdatedAndChangesNothing)
+{
+    Serve("/VersionName.txt", "1.1\n");
+    server.Serve("/Velmora.exec", GetParam());
+    Serve("/Brevant.so", Program("task library"));
+    help.UpdateButton->click();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].caption, QStringLiteral("Not updated"));
+    EXPECT_TRUE(Log.isEmpty());
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "staged before");
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList(
+                  {QStringLiteral("Database"), QStringLiteral("Libraries"), QStringLiteral("old velmora")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CutEmptyAPageMissingOrTrickling, FailedProgramTest,
+    testing::Values(
+        LoopbackServer::Answer{"200 OK", Program("cut off half way"), {}, LoopbackServer::Mode::Truncated},
+        LoopbackServer::Answer{"200 OK", {}, {}, LoopbackServer::Mode::Whole},
+        LoopbackServer::Answer{"200 OK", "<!DOCTYPE html><p>Not found", {}, LoopbackServer::Mode::Whole},
+        LoopbackServer::Answer{"404 Not Found", Program("new program"), {}, LoopbackServer::Mode::Whole},
+        LoopbackServer::Answer{"200 OK", Program("new program"), {}, LoopbackServer::Mode::Trickle}),
+    [](const testing::TestParamInfo<LoopbackServer::Answer>& info) {
+        return std::string(std::array{"Cut", "Empty", "Page", "Missing", "Trickling"}.at(info.index));
+    });
+
+// A library that is not one of this machine's kind is not staged; an earlier staged copy stays.
+TEST_F(ServedUpdateTest, OnlyLibrariesOfThisMachinesKindAreStaged)
+{
+    Serve("/VersionName.txt", "1.0\n");
+    Serve("/borlndmm.dll", QByteArray(ELFMAG, SELFMAG) + char(ELFCLASS32));
+    Serve("/Quillon.so", Program("memory library"));
+    Serve("/Brevant.so", "<!DOCTYPE html><p>Not found");
+    Serve("/Sorrelin.so", {});
+    help.UpdateAppBox->setChecked(false);
+    help.UpdateButton->click();
+    EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), Program("memory library"));
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "staged before");
+    EXPECT_EQ(QDir(QStringLiteral("Libraries")).entryList(QDir::Files),
+              QStringList({QStringLiteral("Brevant.so.new"), QStringLiteral("Quillon.so.new")}));
+    EXPECT_FALSE(folder.Exists(QStringLiteral("borlndmm.dll")));
+}
+
+// The program's ticks and commands run while a file downloads: an exit taken meanwhile ends the
+// update, which then starts nothing.
+TEST_F(ServedUpdateTest, AnExitDuringADownloadEndsTheUpdate)
+{
+    Serve("/VersionName.txt", "1.1\n");
+    Serve("/Velmora.exec", Program({}), LoopbackServer::Mode::Trickle);
+    Serve("/Brevant.so", Program("task library"));
     DownloadLimits limits;
     limits.protocols = QStringLiteral("http");
     SetDownloadLimits(limits);
-    folder.Write(QStringLiteral("Libraries/Quillon.so.new"), "staged before");
-
+    QTimer::singleShot(100, &help, [] { ExitProgramHandler(); });
     help.UpdateButton->click();
-    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Quillon.so.new")), "staged before");
-    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "task library");
-    EXPECT_FALSE(folder.Exists(QStringLiteral("Libraries/Sorrelin.so.new")));
-    EXPECT_FALSE(folder.Exists(QStringLiteral("borlndmm.dll")));
-    EXPECT_FALSE(folder.Exists(QStringLiteral("Velmora 1.1")));
-    // Nothing was replaced, so the next start must not delete the running program.
-    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
     EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
-    EXPECT_EQ(QDir(QStringLiteral("Libraries")).entryList(QDir::Files),
-              QStringList({QStringLiteral("Brevant.so.new"), QStringLiteral("Quillon.so.new")}));
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "staged before");
+    EXPECT_TRUE(folder.Exists(QStringLiteral("Velmora 1.1")));
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
 }
 
 } // namespace

@@ -23,6 +23,17 @@ bool WaitReadable(int socket, const std::atomic<bool>& stop)
     return false;
 }
 
+// Waits about a second; false when the server stops or the client has gone meanwhile.
+bool WaitASecond(int socket, const std::atomic<bool>& stop)
+{
+    pollfd gone{socket, POLLIN, 0};
+    for (int waited = 0; waited < 1000 && !stop; waited += PollMilliseconds) {
+        if (poll(&gone, 1, PollMilliseconds) > 0)
+            return false;
+    }
+    return !stop;
+}
+
 void Send(int socket, const QByteArray& data)
 {
     qsizetype sent = 0;
@@ -109,5 +120,10 @@ void LoopbackServer::Handle(int client)
     if (answer.mode != Mode::Unsized)
         head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
     Send(client, head + "\r\n");
+    if (answer.mode == Mode::Trickle) {
+        for (qsizetype sent = 0; sent < answer.body.size() && WaitASecond(client, stop_); sent += 2)
+            Send(client, answer.body.mid(sent, 2));
+        return;
+    }
     Send(client, answer.mode == Mode::Truncated ? answer.body.left(answer.body.size() / 2) : answer.body);
 }

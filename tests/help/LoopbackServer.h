@@ -16,6 +16,7 @@ public:
         Truncated, // the full length announced, half the body sent, then the connection closed
         Unsized,   // the body without a length, ended by closing the connection
         Silent,    // the request is read and never answered
+        Trickle,   // the body with its length, two bytes a second
     };
     struct Answer {
         QByteArray status = "200 OK";

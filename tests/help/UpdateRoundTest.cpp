@@ -1,5 +1,6 @@
 #include "help/HelpWindow.h"
 #include "platform/Application.h"
+#include "platform/Autostart.h"
 #include "platform/Shell.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
+#include <elf.h>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -62,14 +64,17 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
         file.write(content);
     };
     offer(QStringLiteral("VersionName.txt"), "1.1\n");
-    offer(QStringLiteral("Velmora.exec"), "new program");
-    offer(QStringLiteral("borlndmm.dll"), "memory manager");
+    const QByteArray program = QByteArray(ELFMAG, SELFMAG) + char(ELFCLASS64) + "new program";
+    offer(QStringLiteral("Velmora.exec"), program);
+    offer(QStringLiteral("borlndmm.dll"), QByteArray(ELFMAG, SELFMAG) + char(ELFCLASS64));
     for (const auto& [fake, name] :
          {std::pair(FAKE_MEMORY_LIBRARY, "Quillon.so"), std::pair(FAKE_TASK_LIBRARY, "Brevant.so"),
           std::pair(FAKE_TEMPERATURE_LIBRARY, "Sorrelin.so")})
         ASSERT_TRUE(
             QFile::copy(QString::fromUtf8(fake), QDir(site.path()).filePath(QString::fromUtf8(name))));
     qputenv("VELMORA_UPDATE_LOCATION", QUrl::fromLocalFile(site.path() + QLatin1Char('/')).toEncoded());
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     folder.Write(QStringLiteral("velmora"), "old program");
     Application::SetExeName(folder.Path() + QStringLiteral("/velmora"));
     folder.Write(MemoryLibraryFile, "an old memory library that does not load");
@@ -84,12 +89,13 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
     EXPECT_FALSE(VelmoraMain->MemoryButton->isEnabled());
     VelmoraMain->HelpButton->click();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(VelmoraHelp));
+    VelmoraHelp->RegistryButton->click();
     const PaintedCaptions painted(VelmoraHelp->UpdateButton);
     VelmoraHelp->UpdateButton->click();
 
     EXPECT_TRUE(Application::Terminated());
     EXPECT_EQ(started, folder.Path() + QStringLiteral("/Velmora 1.1"));
-    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), "new program");
+    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), program);
     // Each step showed before its download blocked the window.
     EXPECT_EQ(
         painted.captions,
@@ -99,7 +105,8 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
                      QStringLiteral("Downlading Temperature Dll...")}));
     DestroyProgramWindows();
 
-    // The next start.
+    // The next start, of the new program.
+    Application::SetExeName(started);
     Application::ResetTerminated();
     ExitProgramHandler = nullptr;
     StartProgramAndRunFirstStep();
@@ -111,6 +118,8 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
     EXPECT_TRUE(VelmoraMain->MemoryButton->isEnabled());
     EXPECT_TRUE(VelmoraMain->TaskButton->isEnabled());
     EXPECT_TRUE(VelmoraMain->TemperatureButton->isEnabled());
+    // Run at start-up goes with the program.
+    EXPECT_TRUE(AutostartEntryStarts(QStringLiteral("Velmora 1.0"), started));
     EXPECT_EQ(boxes.Count(), 0);
 
     UnloadLibraries();
@@ -120,6 +129,7 @@ TEST(UpdateRound, StagesEndsAndTheNextStartPutsEverythingInPlace)
     SetStartProgramHandler({});
     Application::SetExeName({});
     qunsetenv("VELMORA_UPDATE_LOCATION");
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace

@@ -17,7 +17,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -61,6 +63,7 @@ protected:
                             HandleKill, HandleSuspend, HandleResume, HandleSuspendParent, HandleResumeParent,
                             HandleMemorySize, HandleResponding, GetWindowStatus));
         ExitProgramHandler = nullptr;
+        Application::SetExeName({});
     }
 
     void Start()
@@ -193,21 +196,41 @@ TEST_F(ProgramStartTest, PendingCopiesArePutInPlaceBeforeBinding)
     EXPECT_FALSE(VelmoraMain->MemoryButton->isEnabled());
 }
 
-TEST_F(ProgramStartTest, AFinishedUpdateRemovesOnlyTheFileOnTheFirstLine)
+// The bookkeeping file goes at every start; the file on its first line only when it is another
+// program file beside the running one.
+TEST_F(ProgramStartTest, AFinishedUpdateDeletesOnlyTheReplacedProgramBesideTheRunningOne)
 {
+    QTemporaryDir outside;
+    const QString elsewhere = outside.path() + QStringLiteral("/elsewhere");
+    ASSERT_TRUE(QFile(elsewhere).open(QIODevice::WriteOnly));
+    folder.Write(QStringLiteral("velmora"), "running");
+    Application::SetExeName(folder.Path() + QStringLiteral("/velmora"));
+    ASSERT_TRUE(QFile::link(elsewhere, QStringLiteral("link")));
+    const QString kept[] = {{},
+                            QStringLiteral("velmora"),
+                            QStringLiteral("./velmora"),
+                            Application::ExeName(),
+                            elsewhere,
+                            QDir().relativeFilePath(elsewhere),
+                            QStringLiteral("link"),
+                            QStringLiteral("Database")};
+    for (const QString& line : kept) {
+        folder.Write(QStringLiteral("Version Downloaded.txt"), line.toUtf8() + "\r\n");
+        Start();
+        EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt"))) << line.toStdString();
+        DestroyProgramWindows();
+    }
+    EXPECT_TRUE(folder.Exists(QStringLiteral("velmora")));
+    EXPECT_TRUE(QFile::exists(elsewhere));
+    EXPECT_TRUE(QFileInfo(QStringLiteral("link")).isSymLink());
+    EXPECT_TRUE(folder.Exists(QStringLiteral("Database")));
+
     folder.Write(QStringLiteral("old-program"), "old");
     folder.Write(QStringLiteral("other-program"), "other");
     folder.Write(QStringLiteral("Version Downloaded.txt"), "old-program\nother-program\n");
     Start();
     EXPECT_FALSE(folder.Exists(QStringLiteral("old-program")));
     EXPECT_TRUE(folder.Exists(QStringLiteral("other-program")));
-    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
-}
-
-TEST_F(ProgramStartTest, AnEmptyOrStaleBookkeepingFileIsOnlyRemoved)
-{
-    folder.Write(QStringLiteral("Version Downloaded.txt"), "");
-    Start();
     EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
     EXPECT_EQ(boxes.Count(), 0);
 }
