@@ -37,32 +37,46 @@ int FindNotifiedTask(int index, const QString& name, TWindowHandle handle)
     return found != Tasks.cend() ? static_cast<int>(found - Tasks.cbegin()) : -1;
 }
 
-// Shows the dialog and waits until it is answered. A task of trust -2 (-3: its parent application)
-// stays suspended meanwhile; the window taken before the wait is the one resumed after it, unless
-// the task was suspended already. Returns false when the program ended during the wait: the
-// libraries are gone then.
-bool WaitForAnswer(int trust, TWindowHandle handle, bool suspendedBefore)
+// Shows the dialog and waits until it is answered, handling events as they come. A task of trust -2
+// (-3: its parent application) is held suspended meanwhile, renewed at each turn until a Resume is
+// given to the task. Afterwards the window taken before the wait is resumed (-3: its parent
+// application), except the task's own process while the user holds the task suspended. Returns
+// false when the program ended during the wait: the libraries are gone then.
+bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle handle)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
+    // The task's own suspension as last seen: the record may go during the wait.
+    bool userSuspended = Tasks[index].Suspended;
+    bool resumed = false;
+    const Application::ProgramWait open;
     dialog->setVisible(true);
     dialog->raise();
     dialog->activateWindow();
-    while (!Application::Terminated() && dialog->isVisible()) {
-        if (trust == -2)
+    const auto answered = [dialog] { return Application::Terminated() || !dialog->isVisible(); };
+    while (!answered()) {
+        // Looked up at each turn: the user's commands may change the list.
+        index = FindNotifiedTask(index, name, handle);
+        if (index != -1) {
+            resumed = resumed || (userSuspended && !Tasks[index].Suspended);
+            userSuspended = Tasks[index].Suspended;
+        }
+        if (!resumed && trust == -2)
             HandleSuspend(handle);
-        else if (trust == -3)
+        else if (!resumed && trust == -3)
             HandleSuspendParent(handle);
-        Application::ProcessMessages();
-        if (!Application::Terminated())
-            Sleep(100);
+        Application::WaitForMessages(100, answered);
     }
     if (Application::Terminated())
         return false;
-    if (!suspendedBefore) {
-        if (trust == -2)
-            HandleResume(handle);
-        else if (trust == -3)
-            HandleResumeParent(handle);
+    index = FindNotifiedTask(index, name, handle);
+    if (index != -1)
+        userSuspended = Tasks[index].Suspended;
+    if (trust == -2 && !userSuspended) {
+        HandleResume(handle);
+    } else if (trust == -3) {
+        HandleResumeParent(handle);
+        if (userSuspended)
+            HandleSuspend(handle);
     }
     return true;
 }
@@ -101,13 +115,18 @@ QString TrustDescription(int level)
     }
 }
 
+bool NoticeAsksUser(int trust)
+{
+    return trust != -4 &&
+           !(VelmoraTaskAction->TimeRepeatBar->value() > 0 && RepeatBoxFor(trust)->isChecked());
+}
+
 int NotifyUser(int& index)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
     // Taken now: the task list may change while the dialog waits.
     const QString name = Tasks[index].Name;
     const TWindowHandle handle = Tasks[index].Handle;
-    const bool suspendedBefore = Tasks[index].Suspended;
     int trust = Tasks[index].Trust;
 
     dialog->DescriptionName->setText(name);
@@ -121,11 +140,11 @@ int NotifyUser(int& index)
 
     if (trust == -4) {
         dialog->actionToDo = -4;
-    } else if (dialog->TimeRepeatBar->value() > 0 && RepeatBoxFor(trust)->isChecked()) {
+    } else if (!NoticeAsksUser(trust)) {
         dialog->actionToDo = dialog->TimerActionToDo;
         RepeatAgain = true;
     } else {
-        const bool answered = WaitForAnswer(trust, handle, suspendedBefore);
+        const bool answered = WaitForAnswer(index, name, trust, handle);
         index = answered ? FindNotifiedTask(index, name, handle) : -1;
         if (index == -1)
             return trust;

@@ -27,7 +27,7 @@ TEST(TaskRoad, NewWindowIsAskedAboutAndKilled)
     const QString title = QStringLiteral("Velmora Road Window");
     QStringList asked;
     // The user: kills the test's window, leaves anything else alone.
-    SetSleepHandler([&](int) {
+    SetWaitHandler([&](int) {
         if (!VelmoraTaskAction->isVisible())
             return;
         asked << VelmoraTaskAction->DescriptionName->text() + QStringLiteral(": ") +
@@ -67,5 +67,5 @@ TEST(TaskRoad, NewWindowIsAskedAboutAndKilled)
 
     UnloadLibraries();
     DestroyProgramWindows();
-    SetSleepHandler({});
+    SetWaitHandler({});
 }
