@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 TVelmoraTaskAction* VelmoraTaskAction = nullptr;
 bool NotificationAdvanced = false;
@@ -37,16 +39,38 @@ int FindNotifiedTask(int index, const QString& name, TWindowHandle handle)
     return found != Tasks.cend() ? static_cast<int>(found - Tasks.cbegin()) : -1;
 }
 
+// What the dialog's wait holds suspended: for trust -2 the notified task's window, for -3 its parent
+// application.
+struct TNoticeHold {
+    int trust = 0;
+    TWindowHandle handle = 0;
+    QString name;
+    int index = -1;
+    // The user's own suspension of the task as last seen: the record may go during the wait.
+    bool userSuspended = false;
+};
+std::optional<TNoticeHold> hold;
+
+// Follows the notified task through the list; true when a Resume was given to it since the last look.
+bool FollowHeldTask()
+{
+    hold->index = FindNotifiedTask(hold->index, hold->name, hold->handle);
+    if (hold->index == -1)
+        return false;
+    const bool suspended = Tasks[hold->index].Suspended;
+    const bool resumed = hold->userSuspended && !suspended;
+    hold->userSuspended = suspended;
+    return resumed;
+}
+
 // Shows the dialog and waits until it is answered, handling events as they come. A task of trust -2
 // (-3: its parent application) is held suspended meanwhile, renewed at each turn until a Resume is
-// given to the task. Afterwards the window taken before the wait is resumed (-3: its parent
-// application), except the task's own process while the user holds the task suspended. Returns
-// false when the program ended during the wait: the libraries are gone then.
+// given to the task. Returns false when the program ended during the wait: the libraries are gone
+// then.
 bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle handle)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
-    // The task's own suspension as last seen: the record may go during the wait.
-    bool userSuspended = Tasks[index].Suspended;
+    hold = TNoticeHold{trust, handle, name, index, Tasks[index].Suspended};
     bool resumed = false;
     const Application::ProgramWait open;
     dialog->setVisible(true);
@@ -55,29 +79,18 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
     const auto answered = [dialog] { return Application::Terminated() || !dialog->isVisible(); };
     while (!answered()) {
         // Looked up at each turn: the user's commands may change the list.
-        index = FindNotifiedTask(index, name, handle);
-        if (index != -1) {
-            resumed = resumed || (userSuspended && !Tasks[index].Suspended);
-            userSuspended = Tasks[index].Suspended;
-        }
+        resumed = FollowHeldTask() || resumed;
         if (!resumed && trust == -2)
             HandleSuspend(handle);
         else if (!resumed && trust == -3)
             HandleSuspendParent(handle);
         Application::WaitForMessages(100, answered);
     }
-    if (Application::Terminated())
+    if (Application::Terminated()) {
+        hold.reset();
         return false;
-    index = FindNotifiedTask(index, name, handle);
-    if (index != -1)
-        userSuspended = Tasks[index].Suspended;
-    if (trust == -2 && !userSuspended) {
-        HandleResume(handle);
-    } else if (trust == -3) {
-        HandleResumeParent(handle);
-        if (userSuspended)
-            HandleSuspend(handle);
     }
+    EndNoticeSuspension();
     return true;
 }
 
@@ -112,6 +125,21 @@ QString TrustDescription(int level)
         return QStringLiteral("Dangerous - The task will be killed immediately, without notifying the user");
     default:
         return QString();
+    }
+}
+
+void EndNoticeSuspension()
+{
+    if (!hold)
+        return;
+    FollowHeldTask();
+    const TNoticeHold ended = *std::exchange(hold, std::nullopt);
+    if (ended.trust == -2 && !ended.userSuspended) {
+        HandleResume(ended.handle);
+    } else if (ended.trust == -3) {
+        HandleResumeParent(ended.handle);
+        if (ended.userSuspended)
+            HandleSuspend(ended.handle);
     }
 }
 
