@@ -1,14 +1,24 @@
 #include "platform/Application.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
 bool terminated = false;
 QString exeName;
+int openWaits = 0;
 
 std::function<void(int)>& SleepHandler()
+{
+    static std::function<void(int)> handler;
+    return handler;
+}
+
+std::function<void(int)>& WaitHandler()
 {
     static std::function<void(int)> handler;
     return handler;
@@ -40,6 +50,42 @@ void ProcessMessages()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void WaitForMessages(int milliseconds, const std::function<bool()>& done)
+{
+    if (WaitHandler()) {
+        ProcessMessages();
+        WaitHandler()(milliseconds);
+        return;
+    }
+    if (done())
+        return;
+    QEventLoop wait;
+    QTimer::singleShot(milliseconds, &wait, &QEventLoop::quit);
+    // Looked at each time the thread is about to sleep, that is once the events at hand ran.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &wait,
+                     [&] {
+                         if (done())
+                             wait.quit();
+                     });
+    // The program's end ends this wait too.
+    wait.exec();
+}
+
+ProgramWait::ProgramWait()
+{
+    ++openWaits;
+}
+
+ProgramWait::~ProgramWait()
+{
+    --openWaits;
+}
+
+bool InsideWait()
+{
+    return openWaits > 0;
+}
+
 QString ExeName()
 {
     return exeName.isEmpty() ? QCoreApplication::applicationFilePath() : exeName;
@@ -63,4 +109,9 @@ void Sleep(int milliseconds)
 void SetSleepHandler(std::function<void(int)> handler)
 {
     SleepHandler() = std::move(handler);
+}
+
+void SetWaitHandler(std::function<void(int)> handler)
+{
+    WaitHandler() = std::move(handler);
 }

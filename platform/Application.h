@@ -14,6 +14,21 @@ void ResetTerminated();
 
 // Handles every pending event, timer ticks included.
 void ProcessMessages();
+// Handles events as they come for up to `milliseconds`, and stops as soon as `done` holds once the
+// events at hand are handled. The thread sleeps only while no event is pending.
+void WaitForMessages(int milliseconds, const std::function<bool()>& done);
+
+// A wait of the program that handles events (a message box, a modal dialog, the notification
+// dialog, the optimization's wait) is open while one of these lives.
+class ProgramWait {
+public:
+    ProgramWait();
+    ~ProgramWait();
+    ProgramWait(const ProgramWait&) = delete;
+    ProgramWait& operator=(const ProgramWait&) = delete;
+};
+// True inside such a wait: nothing that waits for the user may start then.
+bool InsideWait();
 
 // The full path of the running executable. Tests name a file of their own, so that nothing acts on
 // the test program; an empty path restores the real one.
@@ -25,3 +40,5 @@ void SetExeName(const QString& path);
 // Sleeps the user-interface thread. Tests replace the sleep so that waits cost no real time.
 void Sleep(int milliseconds);
 void SetSleepHandler(std::function<void(int)> handler);
+// Tests replace WaitForMessages alike: the handler gets the time, after the pending events ran.
+void SetWaitHandler(std::function<void(int)> handler);

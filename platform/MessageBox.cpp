@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/Application.h"
+
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QPointer>
@@ -47,6 +49,7 @@ void SetMessageBoxAnswerer(MessageBoxAnswerer answerer)
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, TMsgButtons buttons,
                TMsgIcon icon)
 {
+    const Application::ProgramWait open;
     if (Answerer()) {
         // Copied first: an answerer may replace itself while it answers.
         const MessageBoxAnswerer answerer = Answerer();

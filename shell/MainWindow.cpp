@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/NotifyIcon.h"
 #include "platform/Timer.h"
+#include "taskmanager/TaskNotification.h"
 #include "taskmanager/TaskResWindow.h"
 #include "taskmanager/TaskWindow.h"
 #include "temperature/TempWindow.h"
@@ -162,6 +163,8 @@ void UnloadLibraries()
         if (auto* monitor = qobject_cast<TVelmoraTaskResource*>(window))
             monitor->GraphTimer->SetEnabled(false);
     }
+    // A notice open at the end must not leave its task stopped for good.
+    EndNoticeSuspension();
     for (HMODULE handle : {MemoryLibraryHandle, TaskLibraryHandle, TemperatureLibraryHandle}) {
         if (handle != nullptr)
             FreeLibrary(handle);

@@ -96,6 +96,7 @@ void TVelmoraMain::MemoryTimerTimer(QObject*)
 
 void WaitProcessingMessages(int count)
 {
+    const Application::ProgramWait open;
     for (int i = 0; i < count && !Application::Terminated(); ++i) {
         Sleep(1);
         Application::ProcessMessages();

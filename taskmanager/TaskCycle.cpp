@@ -218,11 +218,43 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
     RememberTaskValues(task);
 }
 
+namespace {
+
+// A notice that is not shown now: a "NEW TASK RUNNING" whose window has gone is dropped, and one
+// that would wait for the user inside another wait of the program stays for a later tick.
+bool NoticeHeldBack(TTask& task)
+{
+    if (task.Notification == QLatin1String("NEW TASK RUNNING") && !TaskIsRunning(task.Name, task.Handle)) {
+        task.Notification.clear();
+        return true;
+    }
+    return Application::InsideWait() && NoticeAsksUser(task.Trust);
+}
+
+void CarryOutKill(TTask& task)
+{
+    if (!task.KillRequested || task.Handle == 0)
+        return;
+    // A window that is no longer the task's own: the task does not run, its kill waits.
+    const bool own = TaskWindowOf(task.Handle, task.ProcessId);
+    if (own)
+        KillTaskWindow(task.Handle, task.ProcessId);
+    task.KillRequested = !own;
+    task.Handle = 0;
+}
+
+} // namespace
+
 void ProcessTaskRequests()
 {
+    // Nothing asks about a dangerous task: its kill never waits behind another task's notice.
+    for (TTask& task : Tasks) {
+        if (task.Trust == -4)
+            CarryOutKill(task);
+    }
     // The length is read at every step: the dialog's wait lets the user change the list.
     for (int i = 0; i < Tasks.size(); ++i) {
-        if (!Tasks[i].Notification.isEmpty()) {
+        if (!Tasks[i].Notification.isEmpty() && !NoticeHeldBack(Tasks[i])) {
             VelmoraTaskAction->DescriptionChange->setText(Tasks[i].Notification);
             Tasks[i].Notification.clear();
             int notified = i;
@@ -260,11 +292,7 @@ void ProcessTaskRequests()
             task.Trust = std::clamp(task.Trust + task.TrustChange, -4, 4);
             task.TrustChange = 0;
         }
-        if (task.KillRequested && task.Handle != 0) {
-            KillTaskWindow(task.Handle, task.ProcessId);
-            task.Handle = 0;
-            task.KillRequested = false;
-        }
+        CarryOutKill(task);
     }
 }
 

@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 TVelmoraTaskAction* VelmoraTaskAction = nullptr;
 bool NotificationAdvanced = false;
@@ -37,33 +39,59 @@ int FindNotifiedTask(int index, const QString& name, TWindowHandle handle)
     return found != Tasks.cend() ? static_cast<int>(found - Tasks.cbegin()) : -1;
 }
 
-// Shows the dialog and waits until it is answered. A task of trust -2 (-3: its parent application)
-// stays suspended meanwhile; the window taken before the wait is the one resumed after it, unless
-// the task was suspended already. Returns false when the program ended during the wait: the
-// libraries are gone then.
-bool WaitForAnswer(int trust, TWindowHandle handle, int processId, bool suspendedBefore)
+// What the dialog's wait holds suspended: for trust -2 the notified task's window, for -3 its parent
+// application.
+struct TNoticeHold {
+    int trust = 0;
+    TWindowHandle handle = 0;
+    int processId = 0;
+    QString name;
+    int index = -1;
+    // The user's own suspension of the task as last seen: the record may go during the wait.
+    bool userSuspended = false;
+};
+std::optional<TNoticeHold> hold;
+
+// Follows the notified task through the list; true when a Resume was given to it since the last look.
+bool FollowHeldTask()
+{
+    hold->index = FindNotifiedTask(hold->index, hold->name, hold->handle);
+    if (hold->index == -1)
+        return false;
+    const bool suspended = Tasks[hold->index].Suspended;
+    const bool resumed = hold->userSuspended && !suspended;
+    hold->userSuspended = suspended;
+    return resumed;
+}
+
+// Shows the dialog and waits until it is answered, handling events as they come. A task of trust -2
+// (-3: its parent application) is held suspended meanwhile, renewed at each turn until a Resume is
+// given to the task. Returns false when the program ended during the wait: the libraries are gone
+// then.
+bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle handle, int processId)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
+    hold = TNoticeHold{trust, handle, processId, name, index, Tasks[index].Suspended};
+    bool resumed = false;
+    const Application::ProgramWait open;
     dialog->setVisible(true);
     dialog->raise();
     dialog->activateWindow();
-    while (!Application::Terminated() && dialog->isVisible()) {
-        if (trust == -2)
+    const auto answered = [dialog] { return Application::Terminated() || !dialog->isVisible(); };
+    while (!answered()) {
+        // Looked up at each turn: the user's commands may change the list.
+        resumed = FollowHeldTask() || resumed;
+        if (!resumed && trust == -2)
             ActOnTaskWindow(HandleSuspend, handle, processId);
-        else if (trust == -3)
+        else if (!resumed && trust == -3)
             ActOnTaskWindow(HandleSuspendParent, handle, processId);
-        Application::ProcessMessages();
-        if (!Application::Terminated())
-            Sleep(100);
+        Application::WaitForMessages(100, answered);
     }
-    if (Application::Terminated())
+    if (Application::Terminated()) {
+        hold.reset();
         return false;
-    if (!suspendedBefore) {
-        if (trust == -2)
-            ActOnTaskWindow(HandleResume, handle, processId);
-        else if (trust == -3)
-            ActOnTaskWindow(HandleResumeParent, handle, processId);
     }
+    EndNoticeSuspension();
     return true;
 }
 
@@ -101,6 +129,27 @@ QString TrustDescription(int level)
     }
 }
 
+void EndNoticeSuspension()
+{
+    if (!hold)
+        return;
+    FollowHeldTask();
+    const TNoticeHold ended = *std::exchange(hold, std::nullopt);
+    if (ended.trust == -2 && !ended.userSuspended) {
+        ActOnTaskWindow(HandleResume, ended.handle, ended.processId);
+    } else if (ended.trust == -3) {
+        ActOnTaskWindow(HandleResumeParent, ended.handle, ended.processId);
+        if (ended.userSuspended)
+            ActOnTaskWindow(HandleSuspend, ended.handle, ended.processId);
+    }
+}
+
+bool NoticeAsksUser(int trust)
+{
+    return trust != -4 &&
+           !(VelmoraTaskAction->TimeRepeatBar->value() > 0 && RepeatBoxFor(trust)->isChecked());
+}
+
 int NotifyUser(int& index)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
@@ -108,7 +157,6 @@ int NotifyUser(int& index)
     const QString name = Tasks[index].Name;
     const TWindowHandle handle = Tasks[index].Handle;
     const int processId = Tasks[index].ProcessId;
-    const bool suspendedBefore = Tasks[index].Suspended;
     int trust = Tasks[index].Trust;
 
     dialog->DescriptionName->setText(name);
@@ -122,11 +170,11 @@ int NotifyUser(int& index)
 
     if (trust == -4) {
         dialog->actionToDo = -4;
-    } else if (dialog->TimeRepeatBar->value() > 0 && RepeatBoxFor(trust)->isChecked()) {
+    } else if (!NoticeAsksUser(trust)) {
         dialog->actionToDo = dialog->TimerActionToDo;
         RepeatAgain = true;
     } else {
-        const bool answered = WaitForAnswer(trust, handle, processId, suspendedBefore);
+        const bool answered = WaitForAnswer(index, name, trust, handle, processId);
         index = answered ? FindNotifiedTask(index, name, handle) : -1;
         if (index == -1)
             return trust;

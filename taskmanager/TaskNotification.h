@@ -79,6 +79,15 @@ extern bool RepeatAgain;
 // The fixed text of a trust level; empty for a level outside -4..4.
 QString TrustDescription(int level);
 
+// Resumes what the open dialog's wait holds suspended (the task's window, or its parent
+// application), except the task's own process while the user holds the task suspended. The wait
+// calls it when answered; the program's end calls it before the task library goes.
+void EndNoticeSuspension();
+
+// True when a notice for a task of this trust waits for the user's answer: the task is not
+// dangerous and no running repeat window answers it.
+bool NoticeAsksUser(int trust);
+
 // Shows the pending notice of Tasks[index] (already in DescriptionChange) and waits for the answer,
 // or answers it at once (trust -4, or a running repeat window), and returns the new trust, -4..4.
 // The answer's requests are set on the notified task. The user's commands run during the wait and

@@ -1,5 +1,6 @@
 #include "taskmanager/TaskResult.h"
 
+#include "platform/Application.h"
 #include "platform/ErrorGuard.h"
 #include "tasks/TaskClasses.h"
 
@@ -129,6 +130,12 @@ TVelmoraTaskResult::TVelmoraTaskResult(QWidget* parent)
                    [this] { ChooseValueChange(ChooseValue); });
     GuardedConnect(CustValue, &QLineEdit::textChanged, this, [this] { CustValueChange(CustValue); });
     GuardedConnect(OkButton, &QPushButton::clicked, this, [this] { OkButtonClick(OkButton); });
+}
+
+int TVelmoraTaskResult::exec()
+{
+    const Application::ProgramWait open;
+    return QDialog::exec();
 }
 
 void TVelmoraTaskResult::showEvent(QShowEvent* event)

@@ -32,6 +32,9 @@ public:
     void CustValueChange(QObject* Sender);
     void OkButtonClick(QObject* Sender);
 
+    // Shown modally, as a wait of the program.
+    int exec() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -1,9 +1,11 @@
 #include "TaskFixture.h"
 
+#include "platform/Application.h"
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
+#include "taskmanager/TaskResult.h"
 #include "taskmanager/TaskWindow.h"
 
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QSlider>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -163,8 +166,8 @@ TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
     // A close request or Esc is "Do Nothing".
     Tasks[1].Notification = "closed";
     Tasks[3].Notification = "escaped";
-    WhileWaiting = [](int sleep) {
-        if (sleep % 2 == 0)
+    WhileWaiting = [](int wait) {
+        if (wait % 2 == 0)
             VelmoraTaskAction->close();
         else
             QTest::keyClick(VelmoraTaskAction, Qt::Key_Escape);
@@ -210,7 +213,7 @@ TEST_F(TaskFixture, AnswerFollowsTheNotifiedTaskThroughTheWait)
     StartManager();
     VelmoraTaskAction->TimeRepeatBar->setValue(0);
     AddTask("First", 3, 1);
-    AddTask("Second", 0, 2, "NEW TASK RUNNING");
+    AddTask("Second", 0, 2, "n");
     WhileWaiting = [](int) { Tasks.removeFirst(); };
     AnswerWith(VelmoraTaskAction->KillToRun);
     ProcessTaskRequests();
@@ -240,6 +243,91 @@ TEST_F(TaskFixture, AnswerFollowsTheNotifiedTaskThroughTheWait)
     EXPECT_TRUE(Tasks.isEmpty());
 }
 
+// The wait resumes what it stopped and nothing the user holds stopped, and a Resume given during
+// the wait is not undone by it.
+TEST_F(TaskFixture, WaitUndoesExactlyItsOwnSuspension)
+{
+    StartManager();
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
+    AddTask("Family", -3, 3, "n").Suspended = true;
+    AnswerWith(VelmoraTaskAction->NothingNotification);
+    ProcessTaskRequests();
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendParent 3", "HandleResumeParent 3", "HandleSuspend 3"}));
+
+    AddTask("Distrusted", -2, 4, "n").Suspended = true;
+    SelectedTask = 1;
+    WhileWaiting = [](int) {
+        if (Tasks[1].Suspended)
+            VelmoraTask->ActionTaskResumeClick(nullptr);
+    };
+    AnswerWith(VelmoraTaskAction->NothingNotification, 3);
+    ProcessTaskRequests();
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 4", "HandleResume 4", "HandleResume 4"}));
+    EXPECT_FALSE(Tasks[1].Suspended);
+}
+
+// A box or the statement dialog is answered first: a notice raised meanwhile waits for a later tick.
+TEST_F(TaskFixture, NoNoticeOpensInsideAnotherWait)
+{
+    OpenWindow(1, "Box");
+    StartManager();
+    Tick();
+    boxes.WhileOpen = [this](const MessageBoxCall&) { Tick(); };
+    EXPECT_EQ(MessageBox(VelmoraTask, QStringLiteral("Clear?"), QStringLiteral("Velmora AUTO STOP: Clear?"),
+                         TMsgButtons::YesNo, TMsgIcon::Question),
+              IDNO);
+    QTimer::singleShot(0, [this] {
+        Tick();
+        VelmoraTaskResult->OkButton->click();
+    });
+    EXPECT_EQ(VelmoraTaskResult->exec(), QDialog::Accepted);
+    EXPECT_TRUE(shownNotices.isEmpty());
+    EXPECT_EQ(Tasks[0].Notification, "NEW TASK RUNNING");
+    AnswerWith(VelmoraTaskAction->IgnoreNotification);
+    Tick();
+    EXPECT_EQ(shownNotices, QStringList{"NEW TASK RUNNING"});
+}
+
+// A burst of windows that are gone by their turn asks nothing, and a dangerous task is killed
+// before the first notice waits.
+TEST_F(TaskFixture, BurstOfGoneWindowsAsksNothingAndDangerousGoesFirst)
+{
+    OpenWindow(1, "Burst 1");
+    OpenWindow(2, "Burst 2");
+    OpenWindow(3, "Burst 3");
+    StartManager();
+    Tick();
+    ASSERT_EQ(Tasks.size(), 3);
+    OpenWindow(9, "Menace");
+    AddTask("Menace", -4, 9).KillRequested = true;
+    QStringList callsAtFirstWait;
+    WhileWaiting = [&](int) {
+        if (callsAtFirstWait.isEmpty())
+            callsAtFirstWait = TakeCalls();
+        CloseWindow(2);
+        CloseWindow(3);
+    };
+    AnswerWith(VelmoraTaskAction->IgnoreNotification);
+    Tick();
+    EXPECT_EQ(callsAtFirstWait, QStringList{"HandleKill 9"});
+    EXPECT_EQ(shownNotices.size(), 1);
+}
+
+// The dialog's wait handles events as they come: the thread does not sleep between them.
+TEST_F(TaskFixture, WaitHandlesEventsWithoutSleeping)
+{
+    StartManager();
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
+    AddTask("Prompt", 0, 1, "n");
+    SetWaitHandler({});
+    int slept = 0;
+    SetSleepHandler([&](int) { ++slept; });
+    QTimer::singleShot(0, [] { VelmoraTaskAction->AllowToRun->click(); });
+    ProcessTaskRequests();
+    EXPECT_EQ(Tasks[0].Trust, 3);
+    EXPECT_EQ(slept, 0);
+}
+
 TEST_F(TaskFixture, StopOrExitInsideTheWaitEndsTheTick)
 {
     OpenWindow(1, "One");
@@ -267,10 +355,11 @@ TEST_F(TaskFixture, StopOrExitInsideTheWaitEndsTheTick)
     Tasks[1].KillRequested = true;
     WhileWaiting = [](int) { ExitProgram(); };
     AnswerWith(VelmoraTaskAction->IgnoreNotification);
-    const int sleepsBefore = sleeps;
+    const int waitsBefore = waits;
     Tick();
-    EXPECT_EQ(sleeps, sleepsBefore + 1);
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleSuspend 1"}) << "no library call after the exit";
+    EXPECT_EQ(waits, waitsBefore + 1);
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 1", "HandleResume 1"}))
+        << "resumed before the library goes, no call after it";
     EXPECT_FALSE(VelmoraMain->TaskTimer->Enabled());
 }
 

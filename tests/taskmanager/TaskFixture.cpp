@@ -31,7 +31,7 @@ void TaskFixture::SetUp()
     Application::ResetTerminated();
     ASSERT_TRUE(QDir().mkpath(QStringLiteral("Libraries")));
     ASSERT_TRUE(QFile::copy(QStringLiteral(FAKE_BREVANT), QStringLiteral("Libraries/Brevant.so")));
-    SetSleepHandler([this](int) { Waited(); });
+    SetWaitHandler([this](int) { Waited(); });
     CreateProgramWindows();
     ASSERT_NE(TaskLibraryHandle, nullptr);
     // The tests decide when a tick runs.
@@ -59,6 +59,7 @@ void TaskFixture::TearDown()
     DestroyProgramWindows();
     if (library_ != nullptr)
         dlclose(library_);
+    SetWaitHandler({});
     SetSleepHandler({});
     SetWindowSource({});
     EXPECT_TRUE(answers_.empty()) << "the dialog was not shown as often as the test answers it";
@@ -110,9 +111,9 @@ void TaskFixture::AnswerWith(QPushButton* button, int turns)
 
 void TaskFixture::Waited()
 {
-    ++sleeps;
+    ++waits;
     if (WhileWaiting)
-        WhileWaiting(sleeps);
+        WhileWaiting(waits);
     if (VelmoraTaskAction == nullptr || !VelmoraTaskAction->isVisible())
         return;
     ++turnsShown_;

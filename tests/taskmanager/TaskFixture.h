@@ -20,8 +20,8 @@ inline void PrintTo(const QString& text, std::ostream* out)
 
 // The program's windows over the scripted task library (tests/fakes/FakeBrevant.cpp), bound through
 // the program's own binding code, in a working folder of their own. The library's windows are the
-// windows the program enumerates. The notification dialog's wait costs no real time: each sleep
-// counts, runs `WhileWaiting` and then gives the next scripted answer.
+// windows the program enumerates. The notification dialog's wait costs no real time: each turn's
+// wait counts, runs `WhileWaiting` and then gives the next scripted answer.
 class TaskFixture : public testing::Test {
 protected:
     void SetUp() override;
@@ -47,8 +47,8 @@ protected:
 
     WorkingFolder folder;
     MessageBoxRecorder boxes;
-    int sleeps = 0;
-    std::function<void(int sleep)> WhileWaiting;
+    int waits = 0;
+    std::function<void(int wait)> WhileWaiting;
 
 private:
     struct Answer {

@@ -64,7 +64,7 @@ protected:
         Application::ResetTerminated();
         ASSERT_TRUE(QDir().mkpath(QStringLiteral("Libraries")));
         ASSERT_TRUE(QFile::copy(QStringLiteral(BREVANT_PATH), QStringLiteral("Libraries/Brevant.so")));
-        SetSleepHandler([this](int) {
+        SetWaitHandler([this](int) {
             if (VelmoraTaskAction->isVisible())
                 user(VelmoraTaskAction->DescriptionName->text());
         });
@@ -78,7 +78,7 @@ protected:
     {
         UnloadLibraries();
         DestroyProgramWindows();
-        SetSleepHandler({});
+        SetWaitHandler({});
     }
 
     static void Tick() { VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer); }
