@@ -299,7 +299,9 @@ TEST_F(TaskFixture, BurstOfGoneWindowsAsksNothingAndDangerousGoesFirst)
     Tick();
     ASSERT_EQ(Tasks.size(), 3);
     OpenWindow(9, "Menace");
-    AddTask("Menace", -4, 9).KillRequested = true;
+    TTask& menace = AddTask("Menace", -4, 9);
+    menace.ProcessId = HandleToID(9);
+    menace.KillRequested = true;
     QStringList callsAtFirstWait;
     WhileWaiting = [&](int) {
         if (callsAtFirstWait.isEmpty())
