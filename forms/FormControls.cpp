@@ -2,8 +2,10 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 
 QPushButton* Button(QWidget* owner, const QString& name, const QString& caption)
 {
@@ -34,4 +36,12 @@ QCheckBox* CheckBox(QWidget* owner, const QString& name, const QString& caption,
     box->setObjectName(name);
     box->setChecked(checked);
     return box;
+}
+
+void FixSize(QWidget* window, QSize size)
+{
+    // Every page's caption stays in view: the window grows rather than scroll its tabs.
+    for (QTabWidget* pages : window->findChildren<QTabWidget*>())
+        pages->setUsesScrollButtons(false);
+    window->setFixedSize(size.expandedTo(window->layout()->totalSizeHint()));
 }
