@@ -110,6 +110,8 @@ void TVelmoraTaskAction::BuildForm()
     repeats->addWidget(PositiveRepeat);
     repeats->addWidget(NegativeRepeat);
     layout->addLayout(repeats, 7, 0, 1, 4);
+    // Height to spare stays below the controls.
+    layout->setRowStretch(8, 1);
     for (QLabel* text :
          {DescriptionName, DescriptionChange, DescriptionStatus, DescriptionTrust, CustomTrustLabel})
         text->setWordWrap(true);

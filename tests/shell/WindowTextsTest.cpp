@@ -23,9 +23,11 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -87,6 +89,11 @@ QStringList CutTexts(QWidget* window)
                                QStringLiteral(" \"") +
                                header->model()->headerData(section, header->orientation()).toString() +
                                QLatin1Char('"'));
+        } else if (auto* fixed = qobject_cast<QPlainTextEdit*>(control);
+                   fixed != nullptr && fixed->isReadOnly()) {
+            if (fixed->verticalScrollBar()->maximum() > 0 || fixed->horizontalScrollBar()->maximum() > 0)
+                cut.append(NameOf(fixed) + QStringLiteral(" \"") + fixed->toPlainText() +
+                           QStringLiteral("\" scrolls"));
         } else if (auto* tabs = qobject_cast<QTabBar*>(control)) {
             for (int tab = 0; tab < tabs->count(); ++tab)
                 if (!tabs->rect().contains(tabs->tabRect(tab)))
