@@ -33,6 +33,9 @@ void TForm::showEvent(QShowEvent* event)
 
 void TForm::KeepOnScreen()
 {
+    // The window manager holds a maximised or full-screen window to the screen itself.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
     const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : MainForm.data();
     if (owner == nullptr)
         owner = this;
