@@ -4,10 +4,10 @@
 #include <QStringList>
 
 class QCheckBox;
-class QSize;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QSize;
 class QWidget;
 
 // Controls as the windows' forms declare them: each carries its form name as its object name.
