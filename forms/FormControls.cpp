@@ -2,8 +2,11 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QtMath>
 
 QPushButton* Button(QWidget* owner, const QString& name, const QString& caption)
 {
@@ -25,6 +28,9 @@ QPlainTextEdit* Description(QWidget* owner, const QString& name, const QStringLi
     text->setObjectName(name);
     text->setReadOnly(true);
     text->setEnabled(false);
+    // Room for every line: a window grows rather than scroll a fixed text.
+    const int margins = 2 * (text->frameWidth() + qCeil(text->document()->documentMargin()));
+    text->setMinimumHeight(static_cast<int>(lines.size()) * text->fontMetrics().lineSpacing() + margins);
     return text;
 }
 
@@ -34,4 +40,12 @@ QCheckBox* CheckBox(QWidget* owner, const QString& name, const QString& caption,
     box->setObjectName(name);
     box->setChecked(checked);
     return box;
+}
+
+void FixSize(QWidget* window, QSize size)
+{
+    // Every page's caption stays in view: the window grows rather than scroll its tabs.
+    for (QTabWidget* pages : window->findChildren<QTabWidget*>())
+        pages->setUsesScrollButtons(false);
+    window->setFixedSize(size.expandedTo(window->layout()->totalMinimumSize()));
 }

@@ -7,6 +7,7 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QSize;
 class QWidget;
 
 // Controls as the windows' forms declare them: each carries its form name as its object name.
@@ -15,3 +16,6 @@ QCheckBox* CheckBox(QWidget* owner, const QString& name, const QString& caption,
 QLabel* Label(QWidget* owner, const QString& name, const QString& caption);
 // Fixed text that can be neither edited nor focused; each entry is one line, blanks kept.
 QPlainTextEdit* Description(QWidget* owner, const QString& name, const QStringList& lines);
+// Fixes a window at `size`, or larger where its controls need more room to show their texts whole.
+// Call it once the window's layout holds every control.
+void FixSize(QWidget* window, QSize size);

@@ -83,5 +83,5 @@ void TVelmoraMemExpert::BuildForm()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ExpertOptionsTab);
     layout->addWidget(HideExpertOptions);
-    setFixedSize(400, 400);
+    FixSize(this, QSize(400, 400));
 }

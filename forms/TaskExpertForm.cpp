@@ -151,5 +151,5 @@ void TVelmoraTaskExpert::BuildForm()
     layout->addWidget(HideExpertOptions);
     for (QWidget* page : {DataUpdate, AutoStop, AutoStart, LoadOptions})
         static_cast<QVBoxLayout*>(page->layout())->addStretch(1);
-    setFixedSize(560, 480);
+    FixSize(this, QSize(560, 480));
 }

@@ -3,11 +3,13 @@
 #include "forms/FormControls.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +21,32 @@ QSlider* TrackBar(QWidget* owner, const QString& name, int low, int high, int po
     bar->setValue(position);
     return bar;
 }
+
+// Holds the dialog at its own size unless its texts need more, which change with every notice: it
+// grows before it is shown and whenever its controls ask for more room.
+class GrowToTexts : public QObject {
+public:
+    GrowToTexts(QWidget* dialog, QSize least)
+        : QObject(dialog)
+        , least_(least)
+    {
+        dialog->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) {
+            auto* dialog = static_cast<QWidget*>(watched);
+            const QLayout* layout = dialog->layout();
+            const int width = std::max(least_.width(), layout->totalMinimumSize().width());
+            dialog->setFixedSize(width, std::max(least_.height(), layout->totalHeightForWidth(width)));
+        }
+        return false;
+    }
+
+private:
+    QSize least_;
+};
 
 } // namespace
 
@@ -84,5 +112,10 @@ void TVelmoraTaskAction::BuildForm()
     repeats->addWidget(PositiveRepeat);
     repeats->addWidget(NegativeRepeat);
     layout->addLayout(repeats, 7, 0, 1, 4);
-    setFixedWidth(640);
+    // Height to spare stays below the controls.
+    layout->setRowStretch(8, 1);
+    for (QLabel* text :
+         {DescriptionName, DescriptionChange, DescriptionStatus, DescriptionTrust, CustomTrustLabel})
+        text->setWordWrap(true);
+    new GrowToTexts(this, QSize(640, 220));
 }

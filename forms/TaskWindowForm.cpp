@@ -10,8 +10,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 void TVelmoraTask::BuildForm()
 {
@@ -42,8 +44,18 @@ void TVelmoraTask::BuildForm()
     TaskList->setSelectionBehavior(QAbstractItemView::SelectRows);
     TaskList->setShowGrid(true);
     TaskList->setWordWrap(false);
-    TaskList->horizontalHeader()->setDefaultSectionSize(130);
-    TaskList->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView* header = TaskList->horizontalHeader();
+    header->setDefaultSectionSize(130);
+    header->setStretchLastSection(true);
+    // Columns grow to their captions, and the status column to the longest status a task shows.
+    for (int column = 0; column < TaskList->columnCount(); ++column)
+        header->resizeSection(column,
+                              std::max(header->defaultSectionSize(), header->sectionSizeHint(column)));
+    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, TaskList) + 1;
+    header->resizeSection(
+        2, std::max(header->sectionSize(2),
+                    TaskList->fontMetrics().horizontalAdvance(QStringLiteral("Not Responding (Suspended)")) +
+                        2 * textMargin + 1));
     // The header row selects nothing and opens no menu.
     TaskList->horizontalHeader()->setSectionsClickable(false);
 
@@ -143,8 +155,23 @@ void TVelmoraTask::BuildForm()
     actions->addWidget(ActionTaskKill);
     panel->addLayout(actions, 5, 0, 1, 4);
 
+    // The task's texts are long: they wrap and the grid gives up the height.
+    for (QLabel* text :
+         {DescriptionName, DescriptionParrent, DescriptionStatus, DescriptionTrust, CustomTrustLabel})
+        text->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(commands);
     layout->addWidget(TaskList, 1);
     layout->addLayout(panel);
+
+    // Wide enough for every column.
+    int columns = 0;
+    for (int column = 0; column < TaskList->columnCount(); ++column)
+        columns += header->sectionSize(column);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(840, columns + 2 * TaskList->frameWidth() +
+                             style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, TaskList) +
+                             margins.left() + margins.right()),
+           450);
 }

@@ -114,5 +114,5 @@ void TVelmoraTempExpert::BuildForm()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ExpertOptionsTab);
     layout->addWidget(HideExpertOptions);
-    setFixedSize(440, 360);
+    FixSize(this, QSize(440, 360));
 }

@@ -55,14 +55,19 @@ namespace {
 
 constexpr int GridColumns = 6;
 
-// Writes a cell only when its text changes: an unchanged grid costs no repaint.
+// Writes a cell only when its text changes: an unchanged grid costs no repaint. Its tooltip tells the
+// whole text, which the column may be too narrow for.
 void SetCell(QTableWidget* grid, int row, int column, const QString& text)
 {
     QTableWidgetItem* item = grid->item(row, column);
-    if (item == nullptr)
-        grid->setItem(row, column, new QTableWidgetItem(text));
-    else if (item->text() != text)
-        item->setText(text);
+    if (item == nullptr) {
+        item = new QTableWidgetItem(text);
+        grid->setItem(row, column, item);
+    } else if (item->text() == text) {
+        return;
+    }
+    item->setText(text);
+    item->setToolTip(text);
 }
 
 } // namespace
