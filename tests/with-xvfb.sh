@@ -16,6 +16,13 @@ while [ $# -gt 0 ]; do
     *) break ;;
     esac
 done
+# The processes whose parent is $1.
+children() {
+    local stat pid ppid
+    for stat in /proc/[0-9]*/stat; do
+        read -r pid _ _ ppid _ <"$stat" 2>/dev/null && [ "$ppid" = "$1" ] && echo "$pid"
+    done
+}
 if [ "$weston" = 1 ]; then
     if ! command -v weston >/dev/null || ! command -v Xwayland >/dev/null; then
         echo "with-xvfb: weston or Xwayland is not installed (Debian packages weston, xwayland)." >&2
@@ -42,8 +49,20 @@ if [ "$weston" = 1 ]; then
     fi
     DISPLAY=":$n" WAYLAND_DISPLAY=wayland-velmora XDG_RUNTIME_DIR="$runtime" XDG_SESSION_TYPE=wayland "$@"
     rc=$?
-    kill "$westonpid" 2>/dev/null
+    # Its X server can outlive it for a moment, still listening on the display's abstract socket:
+    # an Xvfb that takes that number meanwhile would be unreachable. End them all and wait for them.
+    kids=$(children "$westonpid")
+    kill $kids "$westonpid" 2>/dev/null
     wait 2>/dev/null
+    for _ in $(seq 100); do
+        running=0
+        for p in $kids; do
+            state=$(cut -d' ' -f3 "/proc/$p/stat" 2>/dev/null)
+            [ -n "$state" ] && [ "$state" != Z ] && running=1
+        done
+        [ "$running" = 0 ] && break
+        sleep 0.05
+    done
     rm -rf "$runtime"
     exit $rc
 fi
