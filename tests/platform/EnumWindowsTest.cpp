@@ -21,9 +21,9 @@ public:
         const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
         xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &redirect);
         const xcb_window_t check = Window(root_);
-        SetWindows(check, "_NET_SUPPORTING_WM_CHECK", {check});
-        SetWindows(root_, "_NET_SUPPORTING_WM_CHECK", {check});
-        SetAtoms({"_NET_WM_STATE"});
+        Set(check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {check});
+        Set(root_, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {check});
+        Set(root_, "_NET_SUPPORTED", XCB_ATOM_ATOM, {Atom("_NET_WM_STATE")});
     }
     ~Manager() { xcb_disconnect(c_); }
 
@@ -33,11 +33,8 @@ public:
         const xcb_window_t w = xcb_generate_id(c_);
         xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, parent, 0, 0, 20, 20, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                           XCB_COPY_FROM_PARENT, 0, nullptr);
-        if (state >= 0) {
-            const uint32_t value[] = {static_cast<uint32_t>(state), 0};
-            const xcb_atom_t wmState = Atom("WM_STATE");
-            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, wmState, wmState, 32, 2, value);
-        }
+        if (state >= 0)
+            Set(w, "WM_STATE", Atom("WM_STATE"), {static_cast<uint32_t>(state), 0});
         if (!title.empty())
             xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                                 static_cast<uint32_t>(title.size()), title.data());
@@ -45,18 +42,17 @@ public:
         return w;
     }
 
-    void SetWindows(xcb_window_t window, const char* property, const std::vector<uint32_t>& ids)
+    void Set(xcb_window_t window, const char* property, xcb_atom_t type, const std::vector<uint32_t>& values)
     {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, Atom(property), XCB_ATOM_WINDOW, 32,
-                            static_cast<uint32_t>(ids.size()), ids.data());
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, Atom(property), type, 32,
+                            static_cast<uint32_t>(values.size()), values.data());
     }
-    void SetAtoms(const std::vector<const char*>& names)
+    xcb_atom_t Atom(const char* name)
     {
-        std::vector<xcb_atom_t> atoms;
-        for (const char* name : names)
-            atoms.push_back(Atom(name));
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, Atom("_NET_SUPPORTED"), XCB_ATOM_ATOM, 32,
-                            static_cast<uint32_t>(atoms.size()), atoms.data());
+        auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
+        const xcb_atom_t atom = reply->atom;
+        std::free(reply);
+        return atom;
     }
     void Delete(const char* property) { xcb_delete_property(c_, root_, Atom(property)); }
     xcb_window_t Root() const { return root_; }
@@ -77,14 +73,6 @@ public:
     }
 
 private:
-    xcb_atom_t Atom(const char* name)
-    {
-        auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
-        const xcb_atom_t atom = reply->atom;
-        std::free(reply);
-        return atom;
-    }
-
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;
 };
@@ -108,10 +96,11 @@ TEST(EnumWindows, ClientsOfAManagerWithoutAClientListAreFoundInsideItsFrames)
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB, clientC}));
 
     // Once the manager keeps a list, the list is the windows, in its order.
-    manager.SetWindows(manager.Root(), "_NET_CLIENT_LIST", {clientC, clientA});
+    manager.Set(manager.Root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {clientC, clientA});
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientC, clientA}));
     // A manager that names the list as supported keeps one even before it writes it.
     manager.Delete("_NET_CLIENT_LIST");
-    manager.SetAtoms({"_NET_WM_STATE", "_NET_CLIENT_LIST"});
+    manager.Set(manager.Root(), "_NET_SUPPORTED", XCB_ATOM_ATOM,
+                {manager.Atom("_NET_WM_STATE"), manager.Atom("_NET_CLIENT_LIST")});
     EXPECT_TRUE(manager.Enumerated().empty());
 }
