@@ -263,11 +263,7 @@ protected:
     {
         HelpWindowTest::SetUp();
         qputenv("VELMORA_UPDATE_LOCATION", server.Location().toUtf8());
-        DownloadLimits limits;
-        limits.protocols = QStringLiteral("http");
-        limits.stallSeconds = 1;
-        limits.totalSeconds = 2;
-        SetDownloadLimits(limits);
+        SetDownloadLimits({.protocols = QStringLiteral("http"), .stallSeconds = 1, .totalSeconds = 2});
         folder.Write(QStringLiteral("Libraries/Brevant.so.new"), "staged before");
     }
 
@@ -336,9 +332,7 @@ TEST_F(ServedUpdateTest, AnExitDuringADownloadEndsTheUpdate)
     Serve("/VersionName.txt", "1.1\n");
     Serve("/Velmora.exec", Program({}), LoopbackServer::Mode::Trickle);
     Serve("/Brevant.so", Program("task library"));
-    DownloadLimits limits;
-    limits.protocols = QStringLiteral("http");
-    SetDownloadLimits(limits);
+    SetDownloadLimits({.protocols = QStringLiteral("http")});
     QTimer::singleShot(100, &help, [] { ExitProgramHandler(); });
     help.UpdateButton->click();
     EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));

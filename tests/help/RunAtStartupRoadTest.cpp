@@ -1,27 +1,25 @@
 #include "platform/Autostart.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace {
 
 // Runs a helper program to its end: its output, or nothing when it fails.
-std::optional<QByteArray> Helper(const QString& program, const QStringList& arguments)
+QByteArray Helper(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
-        return std::nullopt;
+        return {};
     return process.readAllStandardOutput().trimmed();
 }
 
@@ -69,21 +67,14 @@ TEST(RunAtStartupRoad, TheEntryStartsAWorkingProgramFromAnotherFolder)
     ASSERT_TRUE(launcher.waitForFinished(30000));
     ASSERT_EQ(launcher.exitCode(), 0);
 
-    // The deadline only keeps a fault from hanging the test.
-    QDeadlineTimer deadline(60000);
-    QByteArray window;
-    while (window.isEmpty() && !deadline.hasExpired()) {
-        QThread::msleep(100);
-        window = Helper(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                    QStringLiteral("--name"), QStringLiteral("^Velmora$")})
-                     .value_or(QByteArray())
-                     .split('\n')
-                     .value(0);
-    }
-    ASSERT_FALSE(window.isEmpty());
+    const QByteArray window =
+        Helper(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--name"), QStringLiteral("^Velmora$")})
+            .split('\n')
+            .value(0);
     const QByteArray pid =
-        Helper(QStringLiteral("xdotool"), {QStringLiteral("getwindowpid"), QString::fromLatin1(window)})
-            .value_or("0");
+        Helper(QStringLiteral("xdotool"), {QStringLiteral("getwindowpid"), QString::fromLatin1(window)});
     ASSERT_TRUE(Running(pid));
     EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(QString::fromLatin1(pid))).symLinkTarget(),
               folder);
@@ -94,13 +85,12 @@ TEST(RunAtStartupRoad, TheEntryStartsAWorkingProgramFromAnotherFolder)
         EXPECT_TRUE(mapped.contains(QFile::encodeName(folder) + "/Libraries/" + library)) << library;
 
     // Closing the main window saves what was restored, beside the program.
-    EXPECT_TRUE(Helper(QStringLiteral("wmctrl"),
-                       {QStringLiteral("-i"), QStringLiteral("-c"), QString::fromLatin1(window)}));
-    while (Running(pid) && !deadline.hasExpired())
-        QThread::msleep(100);
-    if (Running(pid))
+    Helper(QStringLiteral("wmctrl"),
+           {QStringLiteral("-i"), QStringLiteral("-c"), QString::fromLatin1(window)});
+    const bool ended = QTest::qWaitFor([&] { return !Running(pid); }, 60000);
+    if (!ended)
         kill(pid.toInt(), SIGKILL);
-    ASSERT_FALSE(Running(pid));
+    ASSERT_TRUE(ended);
     QFile settings(folder + QStringLiteral("/Database/Options.ini"));
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
     EXPECT_TRUE(settings.readAll().contains("Safety MB=7\r\n"));

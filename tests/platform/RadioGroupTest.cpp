@@ -2,7 +2,6 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QDeadlineTimer>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -43,9 +42,7 @@ TEST(RadioGroupTest, EveryRoadChoosesOnceAndClearsTheOthers)
     EXPECT_EQ(checked(), "x--");
     act(1, QAccessibleActionInterface::pressAction());
     // The press action clicks once the button has been seen down.
-    QDeadlineTimer deadline(10000);
-    while (group.ItemIndex() != 1 && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return group.ItemIndex() == 1; }, 10000));
     group.Button(2)->setFocus();
     QTest::keyClick(group.Button(2), Qt::Key_Space);
     EXPECT_EQ(checked(), "--x");

@@ -150,7 +150,6 @@ TEST_F(ProgramStartTest, WithoutTheTaskLibraryTheTaskWindowWorksOnALoadedDatabas
 
     VelmoraTask->AdvancedTask->click();
     EXPECT_FALSE(VelmoraTask->MonitorButton->isEnabled());
-    VelmoraTask->MonitorButton->click();
     VelmoraTask->ActionTaskSuspend->click();
     VelmoraTask->ActionTaskResume->click();
     EXPECT_FALSE(Tasks[0].Suspended);
@@ -425,13 +424,11 @@ TEST_F(ProgramStartTest, ABoxLeavesTheOtherWindowsUsableAndExitEndsItsWait)
     EXPECT_EQ(UnloadLog(), "FakeTemperature\n");
 }
 
-// A second road out taken while the program is already ending (a wait still handling events) must
-// not save again: the libraries are unloaded once.
 // A screen reader names each track bar by the label beside it, as that label reads now.
 TEST_F(ProgramStartTest, EveryTrackBarIsNamedByItsLabel)
 {
     Start();
-    const std::unique_ptr<TVelmoraTaskResource> monitor = std::make_unique<TVelmoraTaskResource>();
+    const auto monitor = std::make_unique<TVelmoraTaskResource>();
     int bars = 0;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         for (QSlider* bar : window->findChildren<QSlider*>()) {
@@ -447,6 +444,8 @@ TEST_F(ProgramStartTest, EveryTrackBarIsNamedByItsLabel)
     EXPECT_EQ(bars, 9);
 }
 
+// A second road out taken while the program is already ending (a wait still handling events) must
+// not save again: the libraries are unloaded once.
 class SecondRoadTest : public ProgramStartTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(SecondRoadTest, OnceTheProgramIsEndingNoRoadOutSavesAgain)

@@ -273,17 +273,14 @@ TEST_F(TaskWindowTest, WithDesktopTasksHiddenOrShownEveryCommandActsOnTheSelecte
     EXPECT_EQ(VelmoraTask->DescriptionName->text(), "Mail");
     VelmoraTask->DatabaseRemove->click();
     EXPECT_EQ(Column(0), (QStringList{"Root", "Panel"}));
-}
 
-TEST_F(TaskWindowTest, APressOnTheHeaderRowLeavesNoTaskSelected)
-{
-    Show({Task("Editor", "app"), Task("Mail", "mailer")});
+    // A press on the header row leaves no task for the commands.
     Press(1, Qt::LeftButton);
     ASSERT_EQ(SelectedTask, 1);
-    QHeaderView* header = VelmoraTask->TaskList->horizontalHeader();
-    const QPoint name(header->sectionViewportPosition(0) + header->sectionSize(0) / 2, header->height() / 2);
     menuOpened = false;
-    QTest::mousePress(header->viewport(), Qt::RightButton, {}, name);
+    QHeaderView* header = VelmoraTask->TaskList->horizontalHeader();
+    QTest::mousePress(header->viewport(), Qt::RightButton, {},
+                      QPoint(header->sectionSize(0) / 2, header->height() / 2));
     EXPECT_FALSE(menuOpened);
     EXPECT_EQ(SelectedTask, -1);
     EXPECT_EQ(VelmoraTask->DescriptionName->text(), "No Task Selected");
@@ -458,10 +455,8 @@ TEST_F(TaskWindowTest, AMonitorShowsItsWindowsTitleAndStopsBeforeTheLibraryIsUnl
     VelmoraTask->AdvancedTask->click();
     VelmoraTask->MonitorButton->click();
     TVelmoraTaskResource* monitor = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<TVelmoraTaskResource*>(window))
-            monitor = found;
-    }
+    for (QWidget* window : QApplication::topLevelWidgets())
+        monitor = monitor != nullptr ? monitor : qobject_cast<TVelmoraTaskResource*>(window);
     ASSERT_NE(monitor, nullptr);
     const std::unique_ptr<TVelmoraTaskResource> owned(monitor);
     EXPECT_EQ(monitor->NameLabel->text(), "Encoding 40%1 done  (10 mb)");
