@@ -62,6 +62,25 @@ typedef bool (*THandleResponding)(BrevantWindow window);
 /* A short description of the window's state; may be empty. */
 typedef int32_t (*TGetWindowStatus)(BrevantWindow window, char16_t* buffer, int32_t capacity);
 
+/* Process-checked actions. The caller names the process it saw the window with (0: none known);
+   the library reads the window's owner afresh and acts only while it is that process, so a window
+   id the server has handed to another client reaches nothing. The safety rules of every signal
+   hold. Kill ends the process or, where no signal may or can be sent (a process that only the
+   window claims, a protected or vanished one, none at all), the window's X client connection. */
+typedef void (*THandleKillOf)(BrevantWindow window, int32_t processId);
+/* Stop the owner (ParentOf: the owner's family). The ids of the processes stopped are written into
+   `stopped`, at most `capacity` of them; the full count is returned. */
+typedef int32_t (*THandleSuspendOf)(BrevantWindow window, int32_t processId, int32_t* stopped,
+                                    int32_t capacity);
+typedef int32_t (*THandleSuspendParentOf)(BrevantWindow window, int32_t processId, int32_t* stopped,
+                                          int32_t capacity);
+/* By process id, for processes this library stopped: each acts only while the id still names the
+   very process that was stopped, never a later one given the same id. Suspended: that process
+   lives and is stopped. */
+typedef void (*TProcessResume)(int32_t processId);
+typedef void (*TProcessSuspend)(int32_t processId);
+typedef bool (*TProcessSuspended)(int32_t processId);
+
 #ifdef BREVANT_IMPLEMENTATION
 #define BREVANT_EXPORT __attribute__((visibility("default")))
 BREVANT_EXPORT bool EnumWindowsVisible(BrevantWindow window, const BrevantWindowList* list);
@@ -83,6 +102,14 @@ BREVANT_EXPORT void HandleResumeParent(BrevantWindow window);
 BREVANT_EXPORT uint64_t HandleMemorySize(BrevantWindow window);
 BREVANT_EXPORT bool HandleResponding(BrevantWindow window);
 BREVANT_EXPORT int32_t GetWindowStatus(BrevantWindow window, char16_t* buffer, int32_t capacity);
+BREVANT_EXPORT void HandleKillOf(BrevantWindow window, int32_t processId);
+BREVANT_EXPORT int32_t HandleSuspendOf(BrevantWindow window, int32_t processId, int32_t* stopped,
+                                       int32_t capacity);
+BREVANT_EXPORT int32_t HandleSuspendParentOf(BrevantWindow window, int32_t processId, int32_t* stopped,
+                                             int32_t capacity);
+BREVANT_EXPORT void ProcessResume(int32_t processId);
+BREVANT_EXPORT void ProcessSuspend(int32_t processId);
+BREVANT_EXPORT bool ProcessSuspended(int32_t processId);
 #endif
 
 #ifdef __cplusplus
