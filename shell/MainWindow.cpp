@@ -43,7 +43,9 @@ const char* const TaskExports[] = {"EnumWindowsVisible", "EnumWindowsHidden",   
                                    "ParentAppName",      "compareHWNDAndApps",  "taskInList",
                                    "getStatusString",    "HandleKill",          "HandleSuspend",
                                    "HandleResume",       "HandleSuspendParent", "HandleResumeParent",
-                                   "HandleMemorySize",   "HandleResponding",    "GetWindowStatus"};
+                                   "HandleMemorySize",   "HandleResponding",    "GetWindowStatus",
+                                   "HandleKillOf",       "HandleSuspendOf",     "HandleSuspendParentOf",
+                                   "ProcessResume",      "ProcessSuspend",      "ProcessSuspended"};
 
 const char* const TemperatureExports[] = {"GetCoreTempTemperature", "GetCoreTempAverageTemperature",
                                           "CoreTempStarted"};
@@ -127,6 +129,12 @@ bool LoadTaskLibrary()
     Bind(h, "HandleMemorySize", HandleMemorySize);
     Bind(h, "HandleResponding", HandleResponding);
     Bind(h, "GetWindowStatus", GetWindowStatus);
+    Bind(h, "HandleKillOf", HandleKillOf);
+    Bind(h, "HandleSuspendOf", HandleSuspendOf);
+    Bind(h, "HandleSuspendParentOf", HandleSuspendParentOf);
+    Bind(h, "ProcessResume", ProcessResume);
+    Bind(h, "ProcessSuspend", ProcessSuspend);
+    Bind(h, "ProcessSuspended", ProcessSuspended);
     return true;
 }
 

@@ -41,6 +41,12 @@ THandleResumeParent HandleResumeParent = nullptr;
 THandleMemorySize HandleMemorySize = nullptr;
 THandleResponding HandleResponding = nullptr;
 TGetWindowStatus GetWindowStatus = nullptr;
+THandleKillOf HandleKillOf = nullptr;
+THandleSuspendOf HandleSuspendOf = nullptr;
+THandleSuspendParentOf HandleSuspendParentOf = nullptr;
+TProcessResume ProcessResume = nullptr;
+TProcessSuspend ProcessSuspend = nullptr;
+TProcessSuspended ProcessSuspended = nullptr;
 
 int SelectedTask = -1;
 

@@ -36,6 +36,12 @@ extern THandleResumeParent HandleResumeParent;
 extern THandleMemorySize HandleMemorySize;
 extern THandleResponding HandleResponding;
 extern TGetWindowStatus GetWindowStatus;
+extern THandleKillOf HandleKillOf;
+extern THandleSuspendOf HandleSuspendOf;
+extern THandleSuspendParentOf HandleSuspendParentOf;
+extern TProcessResume ProcessResume;
+extern TProcessSuspend ProcessSuspend;
+extern TProcessSuspended ProcessSuspended;
 
 // The task manager's window: the grid of known tasks, the description panel of the selected task
 // and the commands on it. Its creation sets the defaults of the manager's shared state.

@@ -99,6 +99,17 @@ void SignalApplication(uint32_t window, int signal)
     Processes().ForgetAll();
 }
 
+int32_t CheckedStop(uint32_t window, int32_t processId, int32_t* stopped, int32_t capacity,
+                    void (*stop)(uint32_t, int))
+{
+    if (processId <= 0 || Display().FreshFacts(window).pid != processId)
+        return 0;
+    stop(window, SIGSTOP);
+    if (stopped != nullptr && capacity > 0)
+        stopped[0] = processId;
+    return 1;
+}
+
 bool AddWhen(BrevantWindow window, const BrevantWindowList* list, bool (*qualifies)(const WindowFacts&))
 {
     return Guarded(true, [&] {
@@ -278,6 +289,46 @@ int32_t GetWindowStatus(BrevantWindow window, char16_t* buffer, int32_t capacity
         else if (facts.maximized)
             status = u"Maximized";
         return WriteResult(status, buffer, capacity);
+    });
+}
+
+void HandleKillOf(BrevantWindow window, int32_t processId)
+{
+    Guarded([&] {
+        if (processId > 0 && Display().FreshFacts(window).pid == processId)
+            SignalOwner(window, SIGKILL);
+    });
+}
+
+int32_t HandleSuspendOf(BrevantWindow window, int32_t processId, int32_t* stopped, int32_t capacity)
+{
+    return Guarded(0, [&] { return CheckedStop(window, processId, stopped, capacity, SignalOwner); });
+}
+
+int32_t HandleSuspendParentOf(BrevantWindow window, int32_t processId, int32_t* stopped, int32_t capacity)
+{
+    return Guarded(0, [&] { return CheckedStop(window, processId, stopped, capacity, SignalApplication); });
+}
+
+void ProcessResume(int32_t processId)
+{
+    Guarded([&] {
+        ProcessGuard(Display().ServerPid(), Display().WindowManagerPid()).Signal(processId, SIGCONT);
+    });
+}
+
+void ProcessSuspend(int32_t processId)
+{
+    Guarded([&] {
+        ProcessGuard(Display().ServerPid(), Display().WindowManagerPid()).Signal(processId, SIGSTOP);
+    });
+}
+
+bool ProcessSuspended(int32_t processId)
+{
+    return Guarded(false, [&] {
+        const auto stat = ReadProcessStat(processId);
+        return stat && IsStopped(*stat);
     });
 }
 }

@@ -1,6 +1,7 @@
 // A task library whose windows, statuses and facts a test scripts, and which records the calls that
-// act on processes. A killed window is gone. Plain C storage: the library unloads completely, so
-// each test loads a fresh copy.
+// act on processes. A killed window is gone. The checked actions act only while the window's owner
+// is the process named; the processes stopped stay stopped until resumed or scripted otherwise. Plain C
+// storage: the library unloads completely, so each test loads a fresh copy.
 #define BREVANT_IMPLEMENTATION
 #include "Brevant.h"
 #include "tests/fakes/CallLog.h"
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int MaxWindows = 4096;
 constexpr int MaxText = 160;
+constexpr int MaxFamily = 8;
+constexpr int MaxProcesses = 256;
 
 struct Text {
     char16_t units[MaxText];
@@ -28,6 +31,9 @@ struct Window {
     int32_t pid;
     uint64_t memory;
     bool responding;
+    // The processes a stop of the owner's family reaches; none scripted: the owner alone.
+    int32_t family[MaxFamily];
+    int32_t familyCount;
 };
 
 Window windows[MaxWindows];
@@ -35,6 +41,13 @@ int windowCount = 0;
 // Where a small window id sits: index + 1, 0 for none. Larger ids are searched.
 constexpr BrevantWindow IndexedIds = 1 << 16;
 int slots[IndexedIds];
+
+struct Process {
+    int32_t pid;
+    bool stopped;
+};
+Process processes[MaxProcesses];
+int processCount = 0;
 
 // UTF-8 of the basic plane into UTF-16.
 void SetText(Text& text, const char* utf8)
@@ -89,6 +102,34 @@ void Reindex()
             slots[windows[i].id] = i + 1;
 }
 
+void SetStopped(int32_t pid, bool stopped)
+{
+    for (int i = 0; i < processCount; ++i)
+        if (processes[i].pid == pid) {
+            processes[i].stopped = stopped;
+            return;
+        }
+    if (processCount < MaxProcesses)
+        processes[processCount++] = {pid, stopped};
+}
+
+// The window when its owner is the process named.
+Window* Owned(BrevantWindow id, int32_t pid)
+{
+    Window* w = Find(id);
+    return w != nullptr && pid != 0 && w->pid == pid ? w : nullptr;
+}
+
+int32_t Stop(const int32_t* pids, int32_t count, int32_t* stopped, int32_t capacity)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        SetStopped(pids[i], true);
+        if (stopped != nullptr && i < capacity)
+            stopped[i] = pids[i];
+    }
+    return count;
+}
+
 } // namespace
 
 // ---- The test's side
@@ -97,6 +138,7 @@ FAKE_EXPORT void FakeReset()
 {
     windowCount = 0;
     Reindex();
+    processCount = 0;
     used = 0;
     calls[0] = '\0';
 }
@@ -120,6 +162,7 @@ FAKE_EXPORT void FakeOpenWindow(BrevantWindow id, const char* title)
     w.pid = static_cast<int32_t>(id);
     w.memory = 0;
     w.responding = true;
+    w.familyCount = 0;
     if (id < IndexedIds)
         slots[id] = windowCount;
 }
@@ -159,6 +202,20 @@ FAKE_EXPORT void FakeSetFacts(BrevantWindow id, int32_t pid, uint64_t memory, bo
     }
 }
 
+FAKE_EXPORT void FakeSetFamily(BrevantWindow id, const int32_t* pids, int32_t count)
+{
+    if (Window* w = Find(id)) {
+        w->familyCount = std::clamp(count, 0, MaxFamily);
+        std::copy(pids, pids + w->familyCount, w->family);
+    }
+}
+
+// Whether the process counts as stopped, as if it had been stopped, resumed or had ended.
+FAKE_EXPORT void FakeSetStopped(int32_t pid, bool stopped)
+{
+    SetStopped(pid, stopped);
+}
+
 // The open windows in the display's order; returns how many there are.
 FAKE_EXPORT int32_t FakeWindows(BrevantWindow* out, int32_t capacity)
 {
@@ -167,7 +224,8 @@ FAKE_EXPORT int32_t FakeWindows(BrevantWindow* out, int32_t capacity)
     return windowCount;
 }
 
-// The calls that act on processes, one a line ("HandleKill 7"), oldest first.
+// The calls that act on processes, one a line ("HandleKill 7", "HandleSuspendOf 3 1203"), oldest
+// first.
 FAKE_EXPORT const char* FakeCalls()
 {
     return calls;
@@ -289,4 +347,51 @@ int32_t GetWindowStatus(BrevantWindow window, char16_t* buffer, int32_t capacity
 {
     const Window* w = Find(window);
     return w != nullptr ? Write(w->windowStatus, buffer, capacity) : Write("Inactive", buffer, capacity);
+}
+
+void HandleKillOf(BrevantWindow window, int32_t processId)
+{
+    Log("HandleKillOf %u %d", window, processId);
+    if (Owned(window, processId) != nullptr) {
+        SetStopped(processId, false);
+        FakeCloseWindow(window);
+    }
+}
+
+int32_t HandleSuspendOf(BrevantWindow window, int32_t processId, int32_t* stopped, int32_t capacity)
+{
+    Log("HandleSuspendOf %u %d", window, processId);
+    return Owned(window, processId) != nullptr ? Stop(&processId, 1, stopped, capacity) : 0;
+}
+
+int32_t HandleSuspendParentOf(BrevantWindow window, int32_t processId, int32_t* stopped, int32_t capacity)
+{
+    Log("HandleSuspendParentOf %u %d", window, processId);
+    const Window* w = Owned(window, processId);
+    if (w == nullptr)
+        return 0;
+    return w->familyCount > 0 ? Stop(w->family, w->familyCount, stopped, capacity)
+                              : Stop(&processId, 1, stopped, capacity);
+}
+
+void ProcessResume(int32_t processId)
+{
+    Log("ProcessResume %d", processId);
+    SetStopped(processId, false);
+}
+
+void ProcessSuspend(int32_t processId)
+{
+    Log("ProcessSuspend %d", processId);
+    for (int i = 0; i < processCount; ++i)
+        if (processes[i].pid == processId)
+            processes[i].stopped = true;
+}
+
+bool ProcessSuspended(int32_t processId)
+{
+    for (int i = 0; i < processCount; ++i)
+        if (processes[i].pid == processId)
+            return processes[i].stopped;
+    return false;
 }

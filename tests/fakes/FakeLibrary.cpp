@@ -136,6 +136,21 @@ int32_t GetWindowStatus(BrevantWindow, char16_t*, int32_t)
     return 0;
 }
 #endif
+void HandleKillOf(BrevantWindow, int32_t) {}
+int32_t HandleSuspendOf(BrevantWindow, int32_t, int32_t*, int32_t)
+{
+    return 0;
+}
+int32_t HandleSuspendParentOf(BrevantWindow, int32_t, int32_t*, int32_t)
+{
+    return 0;
+}
+void ProcessResume(int32_t) {}
+void ProcessSuspend(int32_t) {}
+bool ProcessSuspended(int32_t)
+{
+    return false;
+}
 #elif defined(FAKE_TEMPERATURE)
 double GetCoreTempTemperature(uint8_t)
 {

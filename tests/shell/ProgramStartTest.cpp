@@ -61,7 +61,9 @@ protected:
                    std::tie(EnumWindowsVisible, EnumWindowsHidden, EnumWindowsAll, HandleToName, HandleToID,
                             HandleToClass, ParentAppName, compareHWNDAndApps, taskInList, getStatusString,
                             HandleKill, HandleSuspend, HandleResume, HandleSuspendParent, HandleResumeParent,
-                            HandleMemorySize, HandleResponding, GetWindowStatus));
+                            HandleMemorySize, HandleResponding, GetWindowStatus, HandleKillOf,
+                            HandleSuspendOf, HandleSuspendParentOf, ProcessResume, ProcessSuspend,
+                            ProcessSuspended));
         ExitProgramHandler = nullptr;
         Application::SetExeName({});
     }
@@ -191,6 +193,7 @@ TEST_F(ProgramStartTest, PendingCopiesArePutInPlaceBeforeBinding)
     EXPECT_TRUE(VelmoraMain->TaskButton->isEnabled());
     EXPECT_TRUE(VelmoraMain->TemperatureButton->isEnabled());
     EXPECT_NE(GetWindowStatus, nullptr);
+    EXPECT_NE(ProcessSuspended, nullptr);
     EXPECT_NE(CoreTempStarted, nullptr);
     EXPECT_FALSE(VelmoraMain->MemoryButton->isEnabled());
 }
