@@ -4,9 +4,13 @@ namespace brevant {
 
 void StoppedProcesses::Add(int32_t pid)
 {
+    const auto stat = ReadProcessStat(pid);
+    if (const auto known = started_.find(pid);
+        !stat || (known != started_.end() && known->second == stat->started))
+        return;
+    // Only a new entry looks for ended ones: a dialog's wait stops the same family again and again.
     std::erase_if(started_, [this](const auto& entry) { return !Stat(entry.first); });
-    if (const auto stat = ReadProcessStat(pid))
-        started_[pid] = stat->started;
+    started_[pid] = stat->started;
 }
 
 std::optional<ProcessStat> StoppedProcesses::Stat(int32_t pid) const
