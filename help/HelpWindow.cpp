@@ -173,6 +173,10 @@ void TVelmoraHelp::ShowUpdateControls(bool shown)
 
 void TVelmoraHelp::UpdateButtonClick(QObject*)
 {
+    // An update waits for its downloads: inside another wait of the program (an open box), that box
+    // would be answered only after every file was fetched.
+    if (Application::InsideWait())
+        return;
     UpdateButton->setEnabled(false);
     ShowUpdateControls(false);
     ShowUpdateCaption(QStringLiteral("Updating..."));
@@ -195,7 +199,7 @@ void TVelmoraHelp::PerformUpdates()
     DeleteFile(VersionFile);
     const QString location = UpdateLocation();
     // Ticks and commands go on while a file downloads; once one of them has ended the program, the
-    // update fetches, says and starts nothing more.
+    // update fetches, says and starts nothing more, and takes back what it staged.
     const auto fetch = [&location](const QString& remote, const QString& file, const QByteArray& start) {
         return !Application::Terminated() && URLDownloadToFile(location + remote, file, start);
     };
@@ -220,6 +224,9 @@ void TVelmoraHelp::PerformUpdates()
 
     // The downloaded executable's full path; empty when none was downloaded.
     QString program;
+    // What this update has staged: an update that the program's end cuts short must leave neither a
+    // new program without its libraries nor new libraries without their program.
+    QStringList staged;
     if (version != OwnVersion || UpdateAppBox->isChecked()) {
         if (version == OwnVersion)
             version = QLatin1Char(' ') + version;
@@ -227,6 +234,9 @@ void TVelmoraHelp::PerformUpdates()
         const QString name = QStringLiteral("Velmora ") + version;
         if (fetch(QStringLiteral("Velmora.exec"), name, ProgramStart) && MakeExecutable(name))
             program = QFileInfo(name).absoluteFilePath();
+        // The running program's own file, once replaced, cannot be taken back.
+        if (!program.isEmpty() && !SameFile(program, Application::ExeName()))
+            staged.append(program);
         // Without its program an update changes nothing: new libraries need it.
         if (program.isEmpty()) {
             notUpdated();
@@ -259,10 +269,14 @@ void TVelmoraHelp::PerformUpdates()
         if (!library.box->isChecked())
             continue;
         ShowUpdateCaption(library.caption);
-        fetch(library.remote, library.file + QStringLiteral(".new"), ProgramStart);
+        if (fetch(library.remote, library.file + QStringLiteral(".new"), ProgramStart))
+            staged.append(library.file + QStringLiteral(".new"));
     }
-    if (Application::Terminated())
+    if (Application::Terminated()) {
+        for (const QString& file : staged)
+            DeleteFile(file);
         return;
+    }
 
     // The next start deletes the executable named here: never the one it runs from, which a
     // download under the running program's own name has just replaced.
