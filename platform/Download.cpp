@@ -1,4 +1,5 @@
 #include "platform/Download.h"
+
 #include "platform/Application.h"
 
 #include <QCoreApplication>
@@ -30,8 +31,6 @@ size_t WriteData(char* data, size_t size, size_t count, void* userdata)
 {
     auto* target = static_cast<Target*>(userdata);
     const auto length = static_cast<qint64>(size * count);
-    if (target->ended)
-        return 0;
     // A server that sends no length, or a false one, is stopped here.
     if (target->written + length > target->maxBytes)
         return 0;
@@ -47,7 +46,7 @@ size_t WriteData(char* data, size_t size, size_t count, void* userdata)
     return size * count;
 }
 
-// Also called while no data moves, so that the program's end stops a stalled transfer too.
+// Called as data arrives and about once a second while none does.
 int Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     return static_cast<Target*>(userdata)->ended ? 1 : 0;
