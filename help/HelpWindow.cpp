@@ -222,6 +222,7 @@ void TVelmoraHelp::PerformUpdates()
         return;
     }
 
+    const QString running = Application::ExeName();
     // The downloaded executable's full path; empty when none was downloaded.
     QString program;
     // What this update has staged: an update that the program's end cuts short must leave neither a
@@ -234,14 +235,14 @@ void TVelmoraHelp::PerformUpdates()
         const QString name = QStringLiteral("Velmora ") + version;
         if (fetch(QStringLiteral("Velmora.exec"), name, ProgramStart) && MakeExecutable(name))
             program = QFileInfo(name).absoluteFilePath();
-        // The running program's own file, once replaced, cannot be taken back.
-        if (!program.isEmpty() && !SameFile(program, Application::ExeName()))
-            staged.append(program);
         // Without its program an update changes nothing: new libraries need it.
         if (program.isEmpty()) {
             notUpdated();
             return;
         }
+        // The running program's own file, once replaced, cannot be taken back.
+        if (!SameFile(program, running))
+            staged.append(program);
     }
 
     if (!FileExists(QStringLiteral("borlndmm.dll"))) {
@@ -280,7 +281,6 @@ void TVelmoraHelp::PerformUpdates()
 
     // The next start deletes the executable named here: never the one it runs from, which a
     // download under the running program's own name has just replaced.
-    const QString running = Application::ExeName();
     if (!program.isEmpty() && !SameFile(program, running))
         WriteTextLines(QStringLiteral("Version Downloaded.txt"), {running});
     ExitProgramHandler();

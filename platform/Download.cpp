@@ -24,7 +24,7 @@ struct Target {
     QByteArray start;
     qint64 written = 0;
     QByteArray head;                 // the first bytes, as many as `start` has
-    std::atomic<bool> ended = false; // the program has ended: the transfer stops at once
+    std::atomic<bool> ended = false; // the program has ended: the transfer stops
 };
 
 size_t WriteData(char* data, size_t size, size_t count, void* userdata)

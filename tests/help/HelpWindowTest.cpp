@@ -341,18 +341,22 @@ TEST_F(ServedUpdateTest, AnExitDuringADownloadAbortsItAndTakesBackWhatTheUpdateS
     boxes.WhileOpen = {};
     EXPECT_FALSE(folder.Exists(QStringLiteral("Database")));
 
-    bool waiting = false;
-    QTimer exitLater;
-    exitLater.callOnTimeout([&] {
-        if (help.UpdateButton->text() == QStringLiteral("Downlading Task Dll...")) {
-            exitLater.stop();
-            waiting = Application::InsideWait();
-            ExitProgramHandler();
-        }
-    });
-    exitLater.start(10);
-    help.UpdateButton->click();
-    EXPECT_TRUE(waiting);
+    // True when the download was a wait of the program.
+    const auto updateAndExitDuringTheTaskLibrary = [this] {
+        bool waiting = false;
+        QTimer exitLater;
+        exitLater.callOnTimeout([&] {
+            if (help.UpdateButton->text() == QStringLiteral("Downlading Task Dll...")) {
+                exitLater.stop();
+                waiting = Application::InsideWait();
+                ExitProgramHandler();
+            }
+        });
+        exitLater.start(10);
+        help.UpdateButton->click();
+        return waiting;
+    };
+    EXPECT_TRUE(updateAndExitDuringTheTaskLibrary());
     EXPECT_LT(server.Trickled(), task.size());
     EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
     EXPECT_EQ(boxes.Count(), 1);
@@ -360,6 +364,14 @@ TEST_F(ServedUpdateTest, AnExitDuringADownloadAbortsItAndTakesBackWhatTheUpdateS
     EXPECT_EQ(QDir(QStringLiteral("Libraries")).entryList(QDir::Files),
               QStringList(QStringLiteral("Brevant.so.new")));
     EXPECT_EQ(QDir().entryList(QDir::Files), QStringList(QStringLiteral("old velmora")));
+
+    // The running program, replaced by a download under its own name, stays.
+    Application::ResetTerminated();
+    Application::SetExeName(folder.Path() + QStringLiteral("/Velmora 1.1"));
+    folder.Write(QStringLiteral("Velmora 1.1"), "running program");
+    updateAndExitDuringTheTaskLibrary();
+    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), Program("new program"));
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Libraries/Quillon.so.new")));
 }
 
 } // namespace
