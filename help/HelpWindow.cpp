@@ -173,6 +173,10 @@ void TVelmoraHelp::ShowUpdateControls(bool shown)
 
 void TVelmoraHelp::UpdateButtonClick(QObject*)
 {
+    // An update waits for its downloads: inside another wait of the program (an open box), that box
+    // would be answered only after every file was fetched.
+    if (Application::InsideWait())
+        return;
     UpdateButton->setEnabled(false);
     ShowUpdateControls(false);
     ShowUpdateCaption(QStringLiteral("Updating..."));
@@ -195,7 +199,7 @@ void TVelmoraHelp::PerformUpdates()
     DeleteFile(VersionFile);
     const QString location = UpdateLocation();
     // Ticks and commands go on while a file downloads; once one of them has ended the program, the
-    // update fetches, says and starts nothing more.
+    // update fetches, says and starts nothing more, and takes back what it staged.
     const auto fetch = [&location](const QString& remote, const QString& file, const QByteArray& start) {
         return !Application::Terminated() && URLDownloadToFile(location + remote, file, start);
     };
@@ -218,8 +222,12 @@ void TVelmoraHelp::PerformUpdates()
         return;
     }
 
+    const QString running = Application::ExeName();
     // The downloaded executable's full path; empty when none was downloaded.
     QString program;
+    // What this update has staged: an update that the program's end cuts short must leave neither a
+    // new program without its libraries nor new libraries without their program.
+    QStringList staged;
     if (version != OwnVersion || UpdateAppBox->isChecked()) {
         if (version == OwnVersion)
             version = QLatin1Char(' ') + version;
@@ -232,6 +240,9 @@ void TVelmoraHelp::PerformUpdates()
             notUpdated();
             return;
         }
+        // The running program's own file, once replaced, cannot be taken back.
+        if (!SameFile(program, running))
+            staged.append(program);
     }
 
     if (!FileExists(QStringLiteral("borlndmm.dll"))) {
@@ -259,14 +270,17 @@ void TVelmoraHelp::PerformUpdates()
         if (!library.box->isChecked())
             continue;
         ShowUpdateCaption(library.caption);
-        fetch(library.remote, library.file + QStringLiteral(".new"), ProgramStart);
+        if (fetch(library.remote, library.file + QStringLiteral(".new"), ProgramStart))
+            staged.append(library.file + QStringLiteral(".new"));
     }
-    if (Application::Terminated())
+    if (Application::Terminated()) {
+        for (const QString& file : staged)
+            DeleteFile(file);
         return;
+    }
 
     // The next start deletes the executable named here: never the one it runs from, which a
     // download under the running program's own name has just replaced.
-    const QString running = Application::ExeName();
     if (!program.isEmpty() && !SameFile(program, running))
         WriteTextLines(QStringLiteral("Version Downloaded.txt"), {running});
     ExitProgramHandler();

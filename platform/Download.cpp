@@ -1,5 +1,7 @@
 #include "platform/Download.h"
 
+#include "platform/Application.h"
+
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <algorithm>
@@ -21,7 +23,8 @@ struct Target {
     qint64 maxBytes;
     QByteArray start;
     qint64 written = 0;
-    QByteArray head; // the first bytes, as many as `start` has
+    QByteArray head;                 // the first bytes, as many as `start` has
+    std::atomic<bool> ended = false; // the program has ended: the transfer stops
 };
 
 size_t WriteData(char* data, size_t size, size_t count, void* userdata)
@@ -41,6 +44,12 @@ size_t WriteData(char* data, size_t size, size_t count, void* userdata)
         return 0;
     target->written += length;
     return size * count;
+}
+
+// Called as data arrives and about once a second while none does.
+int Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<Target*>(userdata)->ended ? 1 : 0;
 }
 
 bool Transfer(CURL* curl, const QString& url, Target& target)
@@ -64,6 +73,9 @@ bool Transfer(CURL* curl, const QString& url, Target& target)
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &target);
     if (curl_easy_perform(curl) != CURLE_OK)
         return false;
     const char* scheme = nullptr;
@@ -76,7 +88,7 @@ bool Transfer(CURL* curl, const QString& url, Target& target)
 }
 
 // Runs the transfer on a thread of its own and handles this thread's events meanwhile, so that the
-// program's ticks and windows go on during a long download.
+// program's ticks and windows go on during a long download. The program's end aborts the transfer.
 bool TransferBeside(CURL* curl, const QString& url, Target& target)
 {
     std::atomic<bool> done = false;
@@ -88,10 +100,17 @@ bool TransferBeside(CURL* curl, const QString& url, Target& target)
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
     });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    {
+        // Nothing that waits for the user opens inside: the download could not end before it.
+        const Application::ProgramWait open;
+        while (!done) {
+            target.ended = Application::Terminated();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
     transfer.join();
-    return complete;
+    // A transfer that completed as the program ended is not committed either.
+    return complete && !Application::Terminated();
 }
 
 } // namespace
@@ -109,7 +128,7 @@ bool URLDownloadToFile(const QString& url, const QString& file, const QByteArray
     QSaveFile saved(file);
     if (!saved.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    Target target{&saved, Limits().maxBytes, start, 0, {}};
+    Target target{&saved, Limits().maxBytes, start, 0, {}, false};
     if (!TransferBeside(curl.get(), url, target) || target.written == 0 || target.head != start)
         return false;
     return saved.commit();

@@ -8,7 +8,8 @@
 // or a readable file: URL) of at least one byte that begins with `start`. The data goes to a
 // temporary file beside `file`, which replaces `file` only when the transfer counts: a failed,
 // interrupted or refused download leaves `file` as it was. The transfer runs beside the calling
-// thread, which handles its events (timers, windows) until the transfer ends.
+// thread, which handles its events (timers, windows) until the transfer ends, as a wait of the
+// program (Application::ProgramWait). The program's end aborts the transfer, which then fails.
 bool URLDownloadToFile(const QString& url, const QString& file, const QByteArray& start = {});
 
 // What a download may do. Only https (certificates checked) and file: addresses are fetched, and a

@@ -325,21 +325,53 @@ TEST_F(ServedUpdateTest, OnlyLibrariesOfThisMachinesKindAreStaged)
     EXPECT_FALSE(folder.Exists(QStringLiteral("borlndmm.dll")));
 }
 
-// The program's ticks and commands run while a file downloads: an exit taken meanwhile ends the
-// update, which then starts nothing.
-TEST_F(ServedUpdateTest, AnExitDuringADownloadEndsTheUpdate)
+// No update starts inside another wait of the program. The program's ticks and commands run while a
+// file downloads, though nothing that waits for the user opens then: an exit taken meanwhile aborts
+// the download, and the update takes back what it staged, but not what was staged before.
+TEST_F(ServedUpdateTest, AnExitDuringADownloadAbortsItAndTakesBackWhatTheUpdateStaged)
 {
     Serve("/VersionName.txt", "1.1\n");
-    Serve("/Velmora.exec", Program({}), LoopbackServer::Mode::Trickle);
-    Serve("/Brevant.so", Program("task library"));
+    Serve("/Velmora.exec", Program("new program"));
+    Serve("/Quillon.so", Program("memory library"));
+    const QByteArray task = Program(QByteArray(40, 't'));
+    Serve("/Brevant.so", task, LoopbackServer::Mode::Trickle);
     SetDownloadLimits({.protocols = QStringLiteral("http")});
-    QTimer::singleShot(100, &help, [] { ExitProgramHandler(); });
-    help.UpdateButton->click();
+    boxes.WhileOpen = [this](const MessageBoxCall&) { help.UpdateButton->click(); };
+    MessageBox(&help, QStringLiteral("open"), QStringLiteral("Velmora"), TMsgButtons::OK, TMsgIcon::None);
+    boxes.WhileOpen = {};
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Database")));
+
+    // True when the download was a wait of the program.
+    const auto updateAndExitDuringTheTaskLibrary = [this] {
+        bool waiting = false;
+        QTimer exitLater;
+        exitLater.callOnTimeout([&] {
+            if (help.UpdateButton->text() == QStringLiteral("Downlading Task Dll...")) {
+                exitLater.stop();
+                waiting = Application::InsideWait();
+                ExitProgramHandler();
+            }
+        });
+        exitLater.start(10);
+        help.UpdateButton->click();
+        return waiting;
+    };
+    EXPECT_TRUE(updateAndExitDuringTheTaskLibrary());
+    EXPECT_LT(server.Trickled(), task.size());
     EXPECT_EQ(Log, QStringList(QStringLiteral("exit")));
-    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(boxes.Count(), 1);
     EXPECT_EQ(folder.Read(QStringLiteral("Libraries/Brevant.so.new")), "staged before");
-    EXPECT_TRUE(folder.Exists(QStringLiteral("Velmora 1.1")));
-    EXPECT_FALSE(folder.Exists(QStringLiteral("Version Downloaded.txt")));
+    EXPECT_EQ(QDir(QStringLiteral("Libraries")).entryList(QDir::Files),
+              QStringList(QStringLiteral("Brevant.so.new")));
+    EXPECT_EQ(QDir().entryList(QDir::Files), QStringList(QStringLiteral("old velmora")));
+
+    // The running program, replaced by a download under its own name, stays.
+    Application::ResetTerminated();
+    Application::SetExeName(folder.Path() + QStringLiteral("/Velmora 1.1"));
+    folder.Write(QStringLiteral("Velmora 1.1"), "running program");
+    updateAndExitDuringTheTaskLibrary();
+    EXPECT_EQ(folder.Read(QStringLiteral("Velmora 1.1")), Program("new program"));
+    EXPECT_FALSE(folder.Exists(QStringLiteral("Libraries/Quillon.so.new")));
 }
 
 } // namespace

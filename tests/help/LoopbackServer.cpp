@@ -121,8 +121,11 @@ void LoopbackServer::Handle(int client)
         head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
     Send(client, head + "\r\n");
     if (answer.mode == Mode::Trickle) {
-        for (qsizetype sent = 0; sent < answer.body.size() && WaitASecond(client, stop_); sent += 2)
-            Send(client, answer.body.mid(sent, 2));
+        for (qsizetype sent = 0; sent < answer.body.size() && WaitASecond(client, stop_); sent += 2) {
+            const QByteArray piece = answer.body.mid(sent, 2);
+            trickled_ += piece.size();
+            Send(client, piece);
+        }
         return;
     }
     Send(client, answer.mode == Mode::Truncated ? answer.body.left(answer.body.size() / 2) : answer.body);

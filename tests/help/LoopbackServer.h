@@ -34,6 +34,8 @@ public:
     void Serve(const QByteArray& path, const Answer& answer);
     // "http://127.0.0.1:<port>/"
     QString Location() const;
+    // The body bytes that trickling answers have sent, each counted before it goes out.
+    qsizetype Trickled() const { return trickled_; }
 
 private:
     void Run();
@@ -42,6 +44,7 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_ = false;
+    std::atomic<qsizetype> trickled_ = 0;
     std::mutex mutex_;
     std::map<QByteArray, Answer> answers_;
     std::thread thread_;
