@@ -104,6 +104,29 @@ void ExpectWhole(QWidget* window)
     window->hide();
 }
 
+// Each step of the shown window's Tab chain that goes back on the screen (up, or left on a row).
+std::string TabStepsBack(QWidget* window)
+{
+    window->show();
+    QApplication::processEvents();
+    std::vector<QWidget*> chain;
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->isVisibleTo(window) && w->isEnabled())
+            chain.push_back(w);
+    const auto place = [window](QWidget* w) { return QRect(w->mapTo(window, QPoint()), w->size()); };
+    QStringList back;
+    for (size_t i = 0; i < chain.size(); ++i) {
+        QWidget* next = chain[(i + 1) % chain.size()];
+        const QRect from = place(chain[i]);
+        const QRect to = place(next);
+        const bool row = from.top() <= to.center().y() && to.center().y() <= from.bottom();
+        if (row ? to.left() < from.left() : to.center().y() < from.center().y())
+            back.append(chain[i]->objectName() + QStringLiteral(" -> ") + next->objectName());
+    }
+    window->hide();
+    return back.join(QStringLiteral(", ")).toStdString();
+}
+
 // The whole program at the desktop's font size and at a quarter more.
 class WindowTextsTest : public testing::TestWithParam<double> {
 protected:
@@ -176,6 +199,19 @@ TEST_P(WindowTextsTest, EveryWindowShowsItsTextsWhole)
              VelmoraTaskExpert, VelmoraTaskScript, VelmoraTaskCode, VelmoraTaskResult, monitor, VelmoraMem,
              VelmoraMemExpert, VelmoraTemp, VelmoraTempExpert, VelmoraHelp})
         ExpectWhole(window);
+}
+
+TEST_P(WindowTextsTest, TabGoesDownTheScreenAndAlongEachRowAndBackOnlyAtTheEnd)
+{
+    // The monitors' libraries are there, and no repeat runs.
+    for (QPushButton* monitor :
+         {VelmoraMain->MemoryButton, VelmoraMain->TaskButton, VelmoraMain->TemperatureButton})
+        monitor->setEnabled(true);
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
+    EXPECT_EQ(TabStepsBack(VelmoraMain), "ExitButton -> MemoryButton");
+    EXPECT_EQ(TabStepsBack(VelmoraTaskAction), "TimeRepeatBar -> IgnoreNotification");
+    VelmoraTaskAction->AdvancedNotification->click();
+    EXPECT_EQ(TabStepsBack(VelmoraTaskAction), "NegativeRepeat -> IgnoreNotification");
 }
 
 INSTANTIATE_TEST_SUITE_P(FontSizes, WindowTextsTest, testing::Values(1.0, 1.25));
