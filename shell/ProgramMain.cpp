@@ -106,13 +106,14 @@ int ProgramMain(int argc, char** argv)
     // platform. On one without an X server it still starts, and the task manager says it sees
     // nothing.
     const bool chosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    // Qt would abort with advice to reinstall.
-    if (!chosen && !DisplayGiven(argc, argv)) {
-        std::fputs("Velmora needs an X display: DISPLAY is not set.\n", stderr);
-        return 1;
-    }
-    if (!chosen)
+    if (!chosen) {
+        // Qt would abort with advice to reinstall.
+        if (!DisplayGiven(argc, argv)) {
+            std::fputs("Velmora needs an X display: DISPLAY is not set.\n", stderr);
+            return 1;
+        }
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+    }
     QApplication application(argc, argv);
     // The programs Velmora starts choose their own.
     if (!chosen)
