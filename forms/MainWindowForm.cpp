@@ -55,10 +55,11 @@ void TVelmoraMain::BuildForm()
     MemoryBar->setStyleSheet(
         QStringLiteral("QProgressBar { background-color: #d8ffd8; border: 1px solid gray; }"
                        "QProgressBar::chunk { background-color: #00ff00; }"));
-    TemperatureButton =
-        PictureButton(this, "TemperatureButton", QStringLiteral("Temperature"), QStyle::SP_ComputerIcon);
+    // Created in screen order, which Tab follows.
     TaskButton = PictureButton(this, "TaskButton", QStringLiteral("Task Manager (disabled)"),
                                QStyle::SP_FileDialogDetailedView);
+    TemperatureButton =
+        PictureButton(this, "TemperatureButton", QStringLiteral("Temperature"), QStyle::SP_ComputerIcon);
     ToTrayButton =
         PictureButton(this, "ToTrayButton", QStringLiteral("Move to tray"), QStyle::SP_TitleBarMinButton);
     // The form's "Help && About" shows a single ampersand.

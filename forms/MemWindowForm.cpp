@@ -50,17 +50,18 @@ void TVelmoraMem::BuildForm()
     MemoryGraph->setMinimumSize(240, 120);
     MemoryGraph->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-    OptimizeMemory = Button(this, "OptimizeMemory", QStringLiteral("Optimize Memory"));
-    HideMemory = Button(this, "HideMemory", QStringLiteral("Close Memory Management"));
-    AdvancedMemory = Button(this, "AdvancedMemory", QStringLiteral("More"));
-    MemoryExpert = Button(this, "MemoryExpert", QStringLiteral("Expert Options"));
-
+    // Created in screen order, which Tab follows.
     AutoMemoryLabel = Label(this, "AutoMemoryLabel", QStringLiteral("Auto Optimize Memory: Disabled"));
     AutoMemoryBar = new QSlider(Qt::Horizontal, this);
     AutoMemoryBar->setObjectName(QStringLiteral("AutoMemoryBar"));
     AutoMemoryBar->setRange(0, 360);
     AutoMemoryBar->setValue(0);
     AutoMemoryLabel->setBuddy(AutoMemoryBar); // names the bar for screen readers
+
+    OptimizeMemory = Button(this, "OptimizeMemory", QStringLiteral("Optimize Memory"));
+    AdvancedMemory = Button(this, "AdvancedMemory", QStringLiteral("More"));
+    MemoryExpert = Button(this, "MemoryExpert", QStringLiteral("Expert Options"));
+    HideMemory = Button(this, "HideMemory", QStringLiteral("Close Memory Management"));
 
     auto* layout = new QVBoxLayout(this);
     for (QWidget* control : std::initializer_list<QWidget*>{

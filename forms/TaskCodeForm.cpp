@@ -34,9 +34,10 @@ void TVelmoraTaskCode::BuildForm()
     // No border icons: "Finished Code" is the way out.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
+    // The controls that take focus are created in screen order, which Tab follows.
     Conditions = Grid(this, QStringLiteral("Conditions"), 4);
-    Actions = Grid(this, QStringLiteral("Actions"), 5);
     AddCondition = Button(this, QStringLiteral("AddCondition"), QStringLiteral("Add/Change Condition "));
+    Actions = Grid(this, QStringLiteral("Actions"), 5);
     AddAction = Button(this, QStringLiteral("AddAction"), QStringLiteral("Add/Change Action"));
     ApplyButton = Button(this, QStringLiteral("ApplyButton"), QStringLiteral("Finished Code"));
     LogErrorDescription = Description(

@@ -65,10 +65,20 @@ void TVelmoraTaskAction::BuildForm()
     DescriptionChange = Label(this, "DescriptionChange", QStringLiteral("Description"));
     DescriptionStatus = Label(this, "DescriptionStatus", QStringLiteral("Status"));
     DescriptionTrust = Label(this, "DescriptionTrust", QStringLiteral("New Status"));
-    CustomTrustLabel = Label(this, "CustomTrustLabel", QStringLiteral("Automatic"));
-    CustomTrustBar = TrackBar(this, QStringLiteral("CustomTrustBar"), -4, 4, 0);
+    // The controls are created in screen order, which Tab follows.
+    IgnoreNotification = Button(this, "IgnoreNotification", QStringLiteral("Allow"));
+    AllowToRun = Button(this, "AllowToRun", QStringLiteral("Safe"));
+    NothingNotification = Button(this, "NothingNotification", QStringLiteral("Do Nothing"));
+    KillToRun = Button(this, "KillToRun", QStringLiteral("Kill"));
+    SuspiciousRun = Button(this, "SuspiciousRun", QStringLiteral("Suspicious"));
+    SuspendRun = Button(this, "SuspendRun", QStringLiteral("Suspend"));
+    AdvancedNotification = Button(this, "AdvancedNotification", QStringLiteral(">>"));
     TimeRepeatLabel = Label(this, "TimeRepeatLabel", QStringLiteral("Repeat: Disabled"));
     TimeRepeatBar = TrackBar(this, QStringLiteral("TimeRepeatBar"), 0, 240, 1);
+    StopTimerButton = Button(this, "StopTimerButton", QStringLiteral("Stop Repeat"));
+    StopTimerButton->setEnabled(false);
+    CustomTrustLabel = Label(this, "CustomTrustLabel", QStringLiteral("Automatic"));
+    CustomTrustBar = TrackBar(this, QStringLiteral("CustomTrustBar"), -4, 4, 0);
     CustomTrustLabel->setBuddy(CustomTrustBar); // names the bar for screen readers
     TimeRepeatLabel->setBuddy(TimeRepeatBar);   // names the bar for screen readers
     UnknownRepeat =
@@ -77,15 +87,6 @@ void TVelmoraTaskAction::BuildForm()
         CheckBox(this, QStringLiteral("PositiveRepeat"), QStringLiteral("Repeat for positive Trusts"), false);
     NegativeRepeat =
         CheckBox(this, QStringLiteral("NegativeRepeat"), QStringLiteral("Repeat for negative Trusts"), false);
-    StopTimerButton = Button(this, "StopTimerButton", QStringLiteral("Stop Repeat"));
-    StopTimerButton->setEnabled(false);
-    AdvancedNotification = Button(this, "AdvancedNotification", QStringLiteral(">>"));
-    IgnoreNotification = Button(this, "IgnoreNotification", QStringLiteral("Allow"));
-    AllowToRun = Button(this, "AllowToRun", QStringLiteral("Safe"));
-    NothingNotification = Button(this, "NothingNotification", QStringLiteral("Do Nothing"));
-    KillToRun = Button(this, "KillToRun", QStringLiteral("Kill"));
-    SuspiciousRun = Button(this, "SuspiciousRun", QStringLiteral("Suspicious"));
-    SuspendRun = Button(this, "SuspendRun", QStringLiteral("Suspend"));
     for (QWidget* advanced : {static_cast<QWidget*>(CustomTrustLabel), static_cast<QWidget*>(CustomTrustBar),
                               static_cast<QWidget*>(UnknownRepeat), static_cast<QWidget*>(PositiveRepeat),
                               static_cast<QWidget*>(NegativeRepeat), static_cast<QWidget*>(StopTimerButton)})

@@ -3,9 +3,10 @@
 #include "forms/FormControls.h"
 
 #include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -39,11 +40,25 @@ void TVelmoraTaskResult::BuildForm()
     OkButton = Button(this, QStringLiteral("OkButton"), QStringLiteral("OK"));
     OkButton->setDefault(true);
 
-    auto* layout = new QVBoxLayout(this);
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{ChooseVariable, ChooseOperation, ChooseValue, CustValue, OkButton})
-        layout->addWidget(control);
-    layout->addStretch(1);
+    // A box's name for screen readers is its changing text: the label beside it says what it holds.
+    auto* layout = new QGridLayout(this);
+    const struct {
+        const char* name;
+        const char* caption;
+        QComboBox* box;
+    } rows[] = {{"VariableLabel", "Variable", ChooseVariable},
+                {"OperationLabel", "Operation", ChooseOperation},
+                {"ValueLabel", "Value", ChooseValue}};
+    for (int row = 0; row < 3; ++row) {
+        QLabel* label = Label(this, QString::fromUtf8(rows[row].name), QString::fromUtf8(rows[row].caption));
+        label->setBuddy(rows[row].box);
+        layout->addWidget(label, row, 0);
+        layout->addWidget(rows[row].box, row, 1);
+    }
+    CustValue->setAccessibleName(QStringLiteral("Custom Value"));
+    layout->addWidget(CustValue, 3, 1);
+    layout->addWidget(OkButton, 4, 0, 1, 2);
+    layout->setRowStretch(5, 1);
 
     resize(340, 200);
 }

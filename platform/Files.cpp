@@ -22,6 +22,8 @@ namespace {
 // "<name>.backup".
 const QString TemporaryEnd = QStringLiteral(".tmp");
 const QString TemporarySuffix = QStringLiteral(".XXXXXX") + TemporaryEnd;
+// As many links as the system follows in one path.
+constexpr int MaximumLinks = 40;
 
 std::filesystem::path ToPath(const QString& path)
 {
@@ -178,18 +180,28 @@ void WriteTextLines(const QString& path, const QStringList& lines)
 
 void ReplaceFile(const QString& path, const QByteArray& content)
 {
+    // A symbolic link stays: the file it names, at the end of its chain, is the one replaced.
+    std::filesystem::path target = ToPath(path);
+    std::error_code error;
+    for (int links = 0; std::filesystem::is_symlink(target, error); ++links) {
+        const std::filesystem::path next = std::filesystem::read_symlink(target, error);
+        if (links == MaximumLinks || error)
+            throw EVelmoraError(QStringLiteral("Cannot create file \"%1\". %2")
+                                    .arg(path, SystemReason(error ? error.value() : ELOOP)));
+        target = target.parent_path() / next;
+    }
+    const QString targetPath = QString::fromStdU16String(target.u16string());
     // Not QSaveFile: with buffered writes it reports success for a new file that the disk cut short.
-    QTemporaryFile file(path + TemporarySuffix);
+    QTemporaryFile file(targetPath + TemporarySuffix);
     errno = 0;
     const bool written =
         file.open() && file.write(content) == content.size() && file.flush() && ::fsync(file.handle()) == 0;
     QString reason = errno != 0 ? SystemReason(errno) : file.errorString();
     if (written) {
-        file.setPermissions(FileExists(path)
-                                ? QFile::permissions(path)
+        file.setPermissions(FileExists(targetPath)
+                                ? QFile::permissions(targetPath)
                                 : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-        std::error_code error;
-        std::filesystem::rename(ToPath(file.fileName()), ToPath(path), error);
+        std::filesystem::rename(ToPath(file.fileName()), target, error);
         if (!error) {
             file.setAutoRemove(false);
             return;

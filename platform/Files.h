@@ -30,7 +30,8 @@ QStringList ReadTextLines(const QString& path);
 void WriteTextLines(const QString& path, const QStringList& lines);
 // Replaces the file with `content` in one step: a new file in the same folder takes the old one's
 // place only once it is complete, so a full disk or a crash leaves the old file whole. Raises
-// EVelmoraError "Cannot create file "%s". %s" with the system's reason when any of that fails.
+// EVelmoraError "Cannot create file "%s". %s" with the system's reason when any of that fails. A
+// symbolic link stays: the file at the end of its chain is replaced, from a new file beside that one.
 void ReplaceFile(const QString& path, const QByteArray& content);
 // Removes the new files that a ReplaceFile of `path` cut short by a kill left beside it.
 void RemoveStaleTemporaries(const QString& path);

@@ -21,6 +21,7 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
                 Chosen(i);
         });
     }
+    KeepTabOnChoice();
 }
 
 void TRadioGroup::SetItemIndex(int index)
@@ -45,6 +46,15 @@ void TRadioGroup::Chosen(int index)
     if (index == itemIndex_)
         return;
     itemIndex_ = index;
+    KeepTabOnChoice();
     if (OnClick)
         Guarded(OnClick);
+}
+
+void TRadioGroup::KeepTabOnChoice()
+{
+    // Tab enters the group at its choice, where Space changes nothing; the arrows move within.
+    const int stop = std::max(itemIndex_, 0);
+    for (int i = 0; i < Count(); ++i)
+        Button(i)->setFocusPolicy(i == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }

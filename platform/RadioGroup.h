@@ -23,6 +23,7 @@ public:
 
 private:
     void Chosen(int index);
+    void KeepTabOnChoice();
 
     std::vector<QRadioButton*> buttons_;
     int itemIndex_ = -1;

@@ -19,6 +19,8 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -38,6 +40,21 @@ QIcon ApplicationIcon()
     painter.drawLine(16, 14, 32, 32);
     painter.drawLine(32, 32, 48, 14);
     return QIcon(picture);
+}
+
+// Whether Qt has a display to try: from the environment, or named on the command line, which Qt
+// reads before it.
+bool DisplayGiven(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "-platform" || argument == "--platform" || argument == "-display" ||
+            argument == "--display")
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -86,10 +103,17 @@ int ProgramMain(int argc, char** argv)
 {
     // Velmora's windows are tasks and the task library's handles are X window ids: under a Wayland
     // session it runs through XWayland, where it sees the X11 programs, unless the user chose a
-    // platform. Without an X server it still starts, and the task manager says it sees nothing.
+    // platform. On one without an X server it still starts, and the task manager says it sees
+    // nothing.
     const bool chosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    if (!chosen)
+    if (!chosen) {
+        // Qt would abort with advice to reinstall.
+        if (!DisplayGiven(argc, argv)) {
+            std::fputs("Velmora needs an X display: DISPLAY is not set.\n", stderr);
+            return 1;
+        }
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+    }
     QApplication application(argc, argv);
     // The programs Velmora starts choose their own.
     if (!chosen)

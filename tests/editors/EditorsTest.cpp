@@ -5,6 +5,7 @@
 #include "taskmanager/TaskScript.h"
 #include "tasks/TaskClasses.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -98,6 +99,16 @@ TEST_F(EditorsFixture, StatementCountsOnlyAtOkWithTheBoxAsItIsThen)
 {
     // A marker chosen first, then "Custom Value" with nothing typed: no value, not the marker.
     QTimer::singleShot(0, [] {
+        // Screen readers name a box by its label, the edit by its own name.
+        QStringList names;
+        for (QWidget* box : std::initializer_list<QWidget*>{
+                 VelmoraTaskResult->ChooseVariable, VelmoraTaskResult->ChooseOperation,
+                 VelmoraTaskResult->ChooseValue, VelmoraTaskResult->CustValue}) {
+            QAccessibleInterface* control = QAccessible::queryAccessibleInterface(box);
+            const auto labels = control->relations(QAccessible::Label);
+            names << (labels.isEmpty() ? control : labels[0].first)->text(QAccessible::Name);
+        }
+        EXPECT_EQ(names.join(", ").toStdString(), "Variable, Operation, Value, Custom Value");
         VelmoraTaskResult->ChooseVariable->setCurrentIndex(MemoryItem);
         VelmoraTaskResult->ChooseValue->setCurrentIndex(LastResultValue);
         VelmoraTaskResult->ChooseValue->setCurrentIndex(CustomValue);

@@ -2,6 +2,8 @@
 #include "platform/VelmoraError.h"
 #include "tests/support/WorkingFolder.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +63,30 @@ TEST(FilesTest, TextFilesReadWhatWasWrittenAndFailWithTheClassLibrarysMessages)
     } catch (const EVelmoraError& error) {
         EXPECT_TRUE(
             error.Message().startsWith(QStringLiteral("Cannot create file \"NoSuchFolder/x.txt\". ")));
+    }
+}
+
+TEST(FilesTest, AReplacedLinkStaysAndTheFileAtTheEndOfItsChainGetsTheContent)
+{
+    WorkingFolder folder;
+    folder.Write(QStringLiteral("Elsewhere/real.txt"), "old");
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("Database")));
+    // A chain of relative links, each read from its own folder.
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.txt"), QStringLiteral("Elsewhere/link.txt")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../Elsewhere/link.txt"), QStringLiteral("Database/a.txt")));
+    ReplaceFile(QStringLiteral("Database/a.txt"), "new");
+    EXPECT_TRUE(QFileInfo(QStringLiteral("Database/a.txt")).isSymLink());
+    EXPECT_EQ(folder.Read(QStringLiteral("Elsewhere/real.txt")), "new");
+
+    // A link to a file not there yet makes it; one into a missing folder or a loop fails.
+    ASSERT_TRUE(QFile::link(QStringLiteral("../Elsewhere/made.txt"), QStringLiteral("Database/b.txt")));
+    ReplaceFile(QStringLiteral("Database/b.txt"), "made");
+    EXPECT_EQ(folder.Read(QStringLiteral("Elsewhere/made.txt")), "made");
+    ASSERT_TRUE(QFile::link(QStringLiteral("../Nowhere/c.txt"), QStringLiteral("Database/c.txt")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("d.txt"), QStringLiteral("Database/d.txt")));
+    for (const QString& path : {QStringLiteral("Database/c.txt"), QStringLiteral("Database/d.txt")}) {
+        EXPECT_THROW(ReplaceFile(path, "lost"), EVelmoraError);
+        EXPECT_TRUE(QFileInfo(path).isSymLink());
     }
 }
 

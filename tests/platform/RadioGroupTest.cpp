@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -54,6 +55,12 @@ TEST(RadioGroupTest, EveryRoadChoosesOnceAndClearsTheOthers)
     group.SetItemIndex(0);
     EXPECT_EQ(checked(), "x--");
     EXPECT_EQ(calls, (std::vector<int>{1, 2, 0, 1, 2, -1, 0}));
+
+    // Tab comes to the chosen item, not the one last focused, and Space there keeps the choice.
+    QTest::keyClick(group.Button(2), Qt::Key_Tab);
+    EXPECT_TRUE(group.Button(0)->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(checked(), "x--");
 }
 
 } // namespace

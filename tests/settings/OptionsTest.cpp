@@ -23,6 +23,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -168,6 +169,9 @@ TEST_F(OptionsTest, AFirstStartThenExitWritesAllTenSectionsAndOneEmptyExcludeLin
 
 TEST_F(OptionsTest, EverySavedSettingIsBackAfterARestart)
 {
+    // Kept elsewhere through a link, which stays.
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("Database")) && QDir().mkpath(QStringLiteral("Shared")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../Shared/Options.ini"), OptionsFile));
     Start();
     VelmoraMemExpert->LogErrorKeepGroup->SetItemIndex(2);
     VelmoraMemExpert->SafetyMemoryBar->setValue(9);
@@ -218,7 +222,8 @@ TEST_F(OptionsTest, EverySavedSettingIsBackAfterARestart)
     EXPECT_EQ(boxes.Calls()[1].caption, QStringLiteral("Rememember by application?"));
     EXPECT_FALSE(task->RememberByApp->isChecked());
     ASSERT_TRUE(Exit());
-    EXPECT_TRUE(Options().contains("Remember by application=0\r\n"));
+    EXPECT_TRUE(folder.Read(QStringLiteral("Shared/Options.ini")).contains("Remember by application=0\r\n"));
+    EXPECT_TRUE(QFileInfo(OptionsFile).isSymLink());
 }
 
 TEST_F(OptionsTest, AHandEditedFileIsReadUnderEachSectionsConditionAndTheControlsHoldItsValues)

@@ -1,6 +1,7 @@
 // The program started as a desktop starts it under a Wayland session (the session's variables set,
 // no platform chosen) shows its main window on the X display.
 #include <QByteArray>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
@@ -71,4 +72,19 @@ TEST(ProgramPlatform, RunsOnTheXDisplayUnderAWaylandSession)
     ::waitpid(velmora, &status, 0);
     EXPECT_TRUE(running) << "Velmora ended at start";
     EXPECT_TRUE(shown) << "Velmora's main window is not on the X display";
+}
+
+TEST(ProgramPlatform, WithoutADisplaySaysInOneLineThatItNeedsOneAndEnds)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromUtf8(name));
+    QProcess velmora;
+    velmora.setProcessEnvironment(environment);
+    velmora.start(QStringLiteral(VELMORA_PATH), {});
+    ASSERT_TRUE(velmora.waitForFinished(10000));
+    EXPECT_EQ(velmora.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(velmora.exitCode(), 1);
+    EXPECT_EQ(velmora.readAllStandardError().toStdString(),
+              "Velmora needs an X display: DISPLAY is not set.\n");
 }

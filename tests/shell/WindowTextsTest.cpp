@@ -88,7 +88,28 @@ std::string CutTexts(QWidget* window)
     return cut.join(QLatin1Char('\n')).toStdString();
 }
 
-// Shows the window and each of its pages, as the user would look at them.
+// Each step of the window's Tab chain that goes back on the screen (up, or left along a row).
+QStringList TabStepsBack(QWidget* window)
+{
+    std::vector<QWidget*> chain;
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->isVisibleTo(window) && w->isEnabled())
+            chain.push_back(w);
+    const auto place = [window](QWidget* w) { return QRect(w->mapTo(window, QPoint()), w->size()); };
+    QStringList back;
+    for (size_t i = 0; i < chain.size(); ++i) {
+        QWidget* next = chain[(i + 1) % chain.size()];
+        const QRect from = place(chain[i]);
+        const QRect to = place(next);
+        const bool row = from.top() <= to.center().y() && to.center().y() <= from.bottom();
+        if (row ? to.left() < from.left() : to.center().y() < from.center().y())
+            back.append(chain[i]->objectName() + QStringLiteral(" -> ") + next->objectName());
+    }
+    return back;
+}
+
+// Shows the window and each of its pages, as the user would look at them: every text whole, and
+// Tab going down the screen and along each row, back to the top only from the last control.
 void ExpectWhole(QWidget* window)
 {
     window->show();
@@ -100,6 +121,7 @@ void ExpectWhole(QWidget* window)
             QApplication::processEvents();
         }
         EXPECT_EQ(CutTexts(window), "") << "page " << page;
+        EXPECT_LE(TabStepsBack(window).size(), 1) << TabStepsBack(window).join(", ").toStdString();
     }
     window->hide();
 }
@@ -130,8 +152,13 @@ protected:
     const QFont defaultFont_ = QApplication::font();
 };
 
-TEST_P(WindowTextsTest, EveryWindowShowsItsTextsWhole)
+TEST_P(WindowTextsTest, EveryWindowShowsItsTextsWholeAndTabFollowsTheScreen)
 {
+    // Every monitor's library is there, and no notice repeat runs.
+    for (QPushButton* monitor :
+         {VelmoraMain->MemoryButton, VelmoraMain->TaskButton, VelmoraMain->TemperatureButton})
+        monitor->setEnabled(true);
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
     // The longest captions the program writes.
     VelmoraMain->TaskButton->setText(QStringLiteral("Task Manager: Started, New tasks disabled"));
     VelmoraMain->TemperatureButton->setText(QStringLiteral("Temperature: Monitor Stopped"));
