@@ -86,7 +86,8 @@ bool Managed(xcb_connection_t* c, xcb_get_property_cookie_t cookie)
 // before it is read, so no change slips in between); the storage is kept between calls.
 class ClientSearch {
 public:
-    void Run(xcb_connection_t* c, uint32_t root, xcb_atom_t wmState, xcb_atom_t netName,
+    // Returns whether the windows' titles counted: only where no window manager runs.
+    bool Run(xcb_connection_t* c, uint32_t root, xcb_atom_t wmState, xcb_atom_t netName,
              std::vector<uint32_t>& windows)
     {
         ++Work().searches;
@@ -97,7 +98,7 @@ public:
         const auto tree = Own(xcb_query_tree_reply(c, treeCookie, nullptr));
         const auto rootAttributes = Own(xcb_get_window_attributes_reply(c, rootCookie, nullptr));
         if (!tree || !rootAttributes)
-            return;
+            return true;
         // Only a window manager redirects the root's substructure.
         const bool manager = (rootAttributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
         Append(tree.get(), Node::None);
@@ -119,6 +120,7 @@ public:
             Unmanaged(c, wmState, netName, windows);
         }
         Work().visited += nodes_.size();
+        return !manager;
     }
 
 private:
@@ -244,10 +246,15 @@ public:
             windows.clear();
             return false;
         }
-        if (source_ == Source::Unknown)
+        if (source_ == Source::Unknown) {
             Read();
+            // Only the tree search needs to hear of the root's children.
+            Select(c_, root_,
+                   XCB_EVENT_MASK_PROPERTY_CHANGE |
+                       (source_ == Source::Search ? XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY : 0));
+        }
         if (source_ == Source::Search && !searched_) {
-            search_.Run(c_, root_, wmState_, netName_, clients_);
+            titled_ = search_.Run(c_, root_, wmState_, netName_, clients_);
             searched_ = true;
         }
         windows = clients_;
@@ -283,7 +290,7 @@ private:
             xcb_screen_next(&screens);
         root_ = screens.data->root;
         // Selected before anything is read, so a change after the read cannot go unnoticed.
-        Select(c_, root_, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
+        Select(c_, root_, XCB_EVENT_MASK_PROPERTY_CHANGE);
         const char* const names[] = {"_NET_CLIENT_LIST", "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED",
                                      "WM_STATE", "_NET_WM_NAME"};
         constexpr int Count = sizeof names / sizeof names[0];
@@ -315,7 +322,7 @@ private:
                  (e.atom == clientList_ || e.atom == supportingCheck_ || e.atom == supported_)) ||
                 (e.window == check_ && e.atom == supportingCheck_))
                 source_ = Source::Unknown;
-            if (e.atom == wmState_ || e.atom == XCB_ATOM_WM_NAME || e.atom == netName_)
+            if (e.atom == wmState_ || (titled_ && (e.atom == XCB_ATOM_WM_NAME || e.atom == netName_)))
                 searched_ = false;
             break;
         }
@@ -403,8 +410,9 @@ private:
     // display's tree searched when there is no list.
     enum class Source { Unknown, ClientList, Search };
     Source source_ = Source::Unknown;
-    // Whether clients_ holds the tree's clients as they are now.
+    // Whether clients_ holds the tree's clients as they are now, and whether titles decided them.
     bool searched_ = false;
+    bool titled_ = true;
     std::vector<uint32_t> clients_;
     std::vector<xcb_get_window_attributes_cookie_t> lookups_;
     ClientSearch search_;

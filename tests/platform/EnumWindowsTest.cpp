@@ -1,5 +1,6 @@
 // The window enumeration on a real display whose window manager is this test: it redirects the
-// root, announces itself with a check window, frames its clients, and keeps a client list or not.
+// root, announces itself with a check window, frames its clients, and keeps a client list or not;
+// or there is no window manager.
 #include "platform/EnumWindows.h"
 
 #include <cstdlib>
@@ -13,11 +14,13 @@ namespace {
 
 class Manager {
 public:
-    Manager()
+    explicit Manager(bool manages = true)
     {
         c_ = xcb_connect(nullptr, nullptr);
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
         root_ = screen->root;
+        if (!manages)
+            return;
         const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
         xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &redirect);
         const xcb_window_t check = Window(root_);
@@ -37,12 +40,17 @@ public:
         if (state >= 0)
             Set(w, "WM_STATE", Atom("WM_STATE"), {static_cast<uint32_t>(state), 0});
         if (!title.empty())
-            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                                static_cast<uint32_t>(title.size()), title.data());
+            Title(w, title);
         if (!hidden)
             xcb_map_window(c_, w);
         return w;
     }
+    void Title(xcb_window_t window, const std::string& title)
+    {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            static_cast<uint32_t>(title.size()), title.data());
+    }
+    void Hide(xcb_window_t window) { xcb_unmap_window(c_, window); }
 
     void Set(xcb_window_t window, const char* property, xcb_atom_t type, const std::vector<uint32_t>& values)
     {
@@ -159,4 +167,20 @@ TEST(EnumWindows, DeepAndWideWindowsBoundTheSearch)
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB}));
     EXPECT_EQ(EnumerationWorkDone().searches - before.searches, 1u);
     EXPECT_LT(EnumerationWorkDone().visited - before.visited, 1000u);
+}
+
+TEST(EnumWindows, WithoutAManagerTheRootsMarkedOrShownTitledChildrenAreFound)
+{
+    Manager display(false);
+    const xcb_window_t titled = display.Window(display.Root(), -1, "titled");
+    const xcb_window_t untitled = display.Window(display.Root());
+    const xcb_window_t hidden = display.Window(display.Root(), -1, "hidden", true);
+    EXPECT_EQ(display.Enumerated(), (std::vector<uint32_t>{titled}));
+    // What they are told later counts.
+    display.Title(untitled, "titled later");
+    EXPECT_EQ(display.Enumerated(), (std::vector<uint32_t>{titled, untitled}));
+    display.Set(hidden, "WM_STATE", display.Atom("WM_STATE"), {1, 0});
+    EXPECT_EQ(display.Enumerated(), (std::vector<uint32_t>{titled, untitled, hidden}));
+    display.Hide(titled);
+    EXPECT_EQ(display.Enumerated(), (std::vector<uint32_t>{untitled, hidden}));
 }
