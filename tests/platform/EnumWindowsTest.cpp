@@ -65,18 +65,14 @@ public:
         return atom;
     }
     void Delete(const char* property) { xcb_delete_property(c_, root_, Atom(property)); }
-    // Ids no window has.
-    std::vector<uint32_t> Unused(int count)
+    // Appends `count` ids no window has to the client list.
+    void AppendUnused(int count)
     {
         std::vector<uint32_t> ids(count);
         for (uint32_t& id : ids)
             id = xcb_generate_id(c_);
-        return ids;
-    }
-    void AppendToList(const std::vector<uint32_t>& ids)
-    {
         xcb_change_property(c_, XCB_PROP_MODE_APPEND, root_, Atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 32,
-                            static_cast<uint32_t>(ids.size()), ids.data());
+                            count, ids.data());
     }
     xcb_window_t Root() const { return root_; }
 
@@ -136,7 +132,7 @@ TEST(EnumWindows, ClientsOfAManagerWithoutAClientListAreFoundInsideItsFrames)
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientC, clientA}));
     // Ids any client appends of windows that do not exist are looked up once, and only so many.
     const EnumerationWork before = EnumerationWorkDone();
-    manager.AppendToList(manager.Unused(60000));
+    manager.AppendUnused(60000);
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientC, clientA}));
     const uint64_t listed = EnumerationWorkDone().listed;
     EXPECT_LT(listed - before.listed, 10000u);
