@@ -2,7 +2,7 @@
 
 #include "platform/VelmoraError.h"
 
-#include <QGuiApplication>
+#include <QtGui/qtguiglobal.h>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -20,13 +20,32 @@ WindowSource& Source()
     return source;
 }
 
+EnumerationWork& Work()
+{
+    static EnumerationWork work;
+    return work;
+}
+
 #if QT_CONFIG(xcb)
+
+// Any client may nest windows without limit or write any ids into the root's client list: the work
+// one enumeration does on that is bounded. A manager's frame holds its client two or three levels
+// down in a dozen windows or fewer, so real desktops stay well inside these bounds.
+constexpr int MaxDepth = 8;                 // levels looked into below a root child
+constexpr uint32_t MaxBelowRootChild = 256; // windows looked at below one root child
+constexpr size_t MaxVisited = 8192;         // windows one search looks at
+constexpr uint32_t MaxListed = 4096;        // ids taken from the client list
 
 template <typename Reply> using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 
 template <typename Reply> Owned<Reply> Own(Reply* reply)
 {
     return Owned<Reply>(reply, &std::free);
+}
+
+void Select(xcb_connection_t* c, uint32_t window, uint32_t events)
+{
+    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &events);
 }
 
 // The window a property names, or 0.
@@ -62,13 +81,16 @@ bool Managed(xcb_connection_t* c, xcb_get_property_cookie_t cookie)
 // (depth-first), so a reparenting manager's frame stands for the program's window inside it. With no
 // window manager at all nothing is reparented: the clients are the root children that carry WM_STATE
 // or are mapped with a title (Qt's unmapped client leader carries a title too). Each level of the
-// tree costs one round trip, its requests all sent before the first reply is awaited; the storage is
-// kept between calls.
+// tree costs two round trips, its requests all sent before the first reply is awaited. Every window
+// looked at reports on the caller's connection what would change the result (each is selected
+// before it is read, so no change slips in between); the storage is kept between calls.
 class ClientSearch {
 public:
-    void Run(xcb_connection_t* c, uint32_t root, xcb_atom_t wmState, xcb_atom_t netName,
+    // Returns whether the windows' titles counted: only where no window manager runs.
+    bool Run(xcb_connection_t* c, uint32_t root, xcb_atom_t wmState, xcb_atom_t netName,
              std::vector<uint32_t>& windows)
     {
+        ++Work().searches;
         windows.clear();
         nodes_.clear();
         const auto treeCookie = xcb_query_tree(c, root);
@@ -76,70 +98,103 @@ public:
         const auto tree = Own(xcb_query_tree_reply(c, treeCookie, nullptr));
         const auto rootAttributes = Own(xcb_get_window_attributes_reply(c, rootCookie, nullptr));
         if (!tree || !rootAttributes)
-            return;
+            return true;
         // Only a window manager redirects the root's substructure.
         const bool manager = (rootAttributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
-        Append(tree.get());
+        Append(tree.get(), Node::None);
         const size_t rootChildren = nodes_.size();
         if (manager) {
-            for (size_t begin = 0, end = nodes_.size(); begin < end; begin = end, end = nodes_.size())
-                Descend(c, wmState, begin, end);
+            below_.assign(rootChildren, 0);
+            size_t begin = 0;
+            for (int depth = 0; begin < nodes_.size(); ++depth) {
+                const size_t end = nodes_.size();
+                Descend(c, wmState, begin, end, depth < MaxDepth);
+                begin = end;
+            }
+            FirstClients();
             for (size_t i = 0; i < rootChildren; ++i) {
-                if (const uint32_t client = FirstClient(i))
-                    windows.push_back(client);
+                if (nodes_[i].found != 0)
+                    windows.push_back(nodes_[i].found);
             }
         } else {
             Unmanaged(c, wmState, netName, windows);
         }
+        Work().visited += nodes_.size();
+        return !manager;
     }
 
 private:
     struct Node {
+        static constexpr uint32_t None = UINT32_MAX;
         uint32_t window;
+        // The root child it lies below (its own place for a root child).
+        uint32_t top;
         bool client;
         // Its children's place in nodes_.
         uint32_t first, count;
+        // The first client at or below it.
+        uint32_t found;
         xcb_get_property_cookie_t state;
         xcb_query_tree_cookie_t tree;
     };
 
-    void Append(const xcb_query_tree_reply_t* tree)
+    // The children of a window below root child `top` (None for the root's own), as far as the
+    // bounds allow.
+    void Append(const xcb_query_tree_reply_t* tree, uint32_t top)
     {
         const xcb_window_t* children = xcb_query_tree_children(tree);
         const int count = xcb_query_tree_children_length(tree);
-        for (int i = 0; i < count; ++i)
-            nodes_.push_back(Node{children[i], false, 0, 0, {}, {}});
+        for (int i = 0; i < count && nodes_.size() < MaxVisited; ++i) {
+            if (top != Node::None) {
+                if (below_[top] == MaxBelowRootChild)
+                    break;
+                ++below_[top];
+            }
+            const auto place = static_cast<uint32_t>(nodes_.size());
+            nodes_.push_back(Node{children[i], top == Node::None ? place : top, false, 0, 0, 0, {}, {}});
+        }
     }
 
-    // One level: which nodes are clients, and the children of those that are not.
-    void Descend(xcb_connection_t* c, xcb_atom_t wmState, size_t begin, size_t end)
+    // One level: which nodes are clients, then the children of those that are not. A client's own
+    // windows are not looked into, so it reports only its properties.
+    void Descend(xcb_connection_t* c, xcb_atom_t wmState, size_t begin, size_t end, bool deeper)
     {
         for (size_t i = begin; i < end; ++i) {
+            Select(c, nodes_[i].window, XCB_EVENT_MASK_PROPERTY_CHANGE);
             nodes_[i].state = xcb_get_property(c, 0, nodes_[i].window, wmState, wmState, 0, 1);
+        }
+        for (size_t i = begin; i < end; ++i)
+            nodes_[i].client = Managed(c, nodes_[i].state);
+        if (!deeper)
+            return;
+        for (size_t i = begin; i < end; ++i) {
+            if (nodes_[i].client)
+                continue;
+            Select(c, nodes_[i].window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
             nodes_[i].tree = xcb_query_tree(c, nodes_[i].window);
         }
         for (size_t i = begin; i < end; ++i) {
-            nodes_[i].client = Managed(c, nodes_[i].state);
+            if (nodes_[i].client)
+                continue;
             const auto tree = Own(xcb_query_tree_reply(c, nodes_[i].tree, nullptr));
-            // A client's own windows are not looked into.
-            if (!tree || nodes_[i].client)
+            if (!tree)
                 continue;
             nodes_[i].first = static_cast<uint32_t>(nodes_.size());
-            Append(tree.get());
+            Append(tree.get(), nodes_[i].top);
             nodes_[i].count = static_cast<uint32_t>(nodes_.size()) - nodes_[i].first;
         }
     }
 
-    uint32_t FirstClient(size_t i) const
+    // Children lie after their parent in nodes_, so one pass from the end finds each node's first
+    // client depth-first.
+    void FirstClients()
     {
-        const Node& node = nodes_[i];
-        if (node.client)
-            return node.window;
-        for (uint32_t k = node.first; k < node.first + node.count; ++k) {
-            if (const uint32_t client = FirstClient(k))
-                return client;
+        for (size_t i = nodes_.size(); i-- > 0;) {
+            Node& node = nodes_[i];
+            node.found = node.client ? node.window : 0;
+            for (uint32_t k = node.first; k < node.first + node.count && node.found == 0; ++k)
+                node.found = nodes_[k].found;
         }
-        return 0;
     }
 
     void Unmanaged(xcb_connection_t* c, xcb_atom_t wmState, xcb_atom_t netName,
@@ -148,6 +203,7 @@ private:
         cookies_.resize(nodes_.size());
         for (size_t i = 0; i < nodes_.size(); ++i) {
             const xcb_window_t w = nodes_[i].window;
+            Select(c, w, XCB_EVENT_MASK_PROPERTY_CHANGE);
             cookies_[i] = {xcb_get_property(c, 0, w, wmState, wmState, 0, 1),
                            xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
                            xcb_get_property(c, 0, w, netName, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
@@ -168,33 +224,40 @@ private:
         xcb_get_window_attributes_cookie_t attributes;
     };
     std::vector<Node> nodes_;
+    // The windows looked at below each root child.
+    std::vector<uint32_t> below_;
     std::vector<Cookies> cookies_;
 };
 
-// The enumeration's own connection to the display. The window manager's client list is kept
-// between calls and read again only when the root says it changed or the manager's check window
-// went away, so an enumeration with nothing changed costs one look at the pending events and no
-// round trip; so is the finding that there is no list. Its own connection, because waiting for
-// replies on the toolkit's connection also wakes the toolkit's event reader.
+// The enumeration's own connection to the display. What it found is kept between calls and looked
+// for again only when the display reported a change: the manager's client list when the root says
+// it changed or the manager's check window went away, the tree when a window the search looked at
+// changed its children, its client mark or its title. An enumeration with nothing changed costs one
+// look at the pending events and no round trip. Its own connection, because waiting for replies on
+// the toolkit's connection also wakes the toolkit's event reader.
 class DisplayWatch {
 public:
     ~DisplayWatch() { Disconnect(); }
 
-    // False when there is neither this connection nor the toolkit's. Without a client list the
-    // tree is searched anew, on the toolkit's connection where there is one: for that many requests
-    // it costs less there (measured).
-    bool Windows(xcb_connection_t* toolkit, std::vector<uint32_t>& windows)
+    // False without a connection.
+    bool Windows(std::vector<uint32_t>& windows)
     {
         if (!Ready()) {
             windows.clear();
             return false;
         }
-        if (source_ == Source::Unknown)
+        if (source_ == Source::Unknown) {
             Read();
-        if (source_ == Source::ClientList)
-            windows = clients_;
-        else
-            search_.Run(toolkit != nullptr ? toolkit : c_, root_, wmState_, netName_, windows);
+            // Only the tree search needs to hear of the root's children.
+            Select(c_, root_,
+                   XCB_EVENT_MASK_PROPERTY_CHANGE |
+                       (source_ == Source::Search ? XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY : 0));
+        }
+        if (source_ == Source::Search && !searched_) {
+            titled_ = search_.Run(c_, root_, wmState_, netName_, clients_);
+            searched_ = true;
+        }
+        windows = clients_;
         return true;
     }
 
@@ -227,8 +290,7 @@ private:
             xcb_screen_next(&screens);
         root_ = screens.data->root;
         // Selected before anything is read, so a change after the read cannot go unnoticed.
-        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &events);
+        Select(c_, root_, XCB_EVENT_MASK_PROPERTY_CHANGE);
         const char* const names[] = {"_NET_CLIENT_LIST", "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED",
                                      "WM_STATE", "_NET_WM_NAME"};
         constexpr int Count = sizeof names / sizeof names[0];
@@ -260,11 +322,24 @@ private:
                  (e.atom == clientList_ || e.atom == supportingCheck_ || e.atom == supported_)) ||
                 (e.window == check_ && e.atom == supportingCheck_))
                 source_ = Source::Unknown;
+            if (e.atom == wmState_ || (titled_ && (e.atom == XCB_ATOM_WM_NAME || e.atom == netName_)))
+                searched_ = false;
             break;
         }
         case XCB_DESTROY_NOTIFY:
             if (reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == check_)
                 source_ = Source::Unknown;
+            searched_ = false;
+            break;
+        // Windows came, went, moved between parents, were shown, hidden or restacked.
+        case XCB_CREATE_NOTIFY:
+        case XCB_REPARENT_NOTIFY:
+        case XCB_MAP_NOTIFY:
+        case XCB_UNMAP_NOTIFY:
+        case XCB_CONFIGURE_NOTIFY:
+        case XCB_GRAVITY_NOTIFY:
+        case XCB_CIRCULATE_NOTIFY:
+            searched_ = false;
             break;
         default:
             break;
@@ -276,23 +351,23 @@ private:
     // holds it, or the manager names it as supported (a list not yet written is empty).
     void Read()
     {
+        searched_ = false;
         const uint32_t check = WindowProperty(c_, root_, supportingCheck_);
         if (check != 0 && check != check_) {
-            const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-            xcb_change_window_attributes(c_, check, XCB_CW_EVENT_MASK, &events);
+            Select(c_, check, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
             check_ = check;
         }
         // Until the root's properties or the check window say otherwise.
         source_ = Source::Search;
         if (check == 0 || WindowProperty(c_, check, supportingCheck_) != check)
             return;
-        const auto listCookie = xcb_get_property(c_, 0, root_, clientList_, XCB_ATOM_WINDOW, 0, 1 << 16);
+        const auto listCookie = xcb_get_property(c_, 0, root_, clientList_, XCB_ATOM_WINDOW, 0, MaxListed);
         const auto supportedCookie = xcb_get_property(c_, 0, root_, supported_, XCB_ATOM_ATOM, 0, 1 << 16);
         const auto list = Own(xcb_get_property_reply(c_, listCookie, nullptr));
         const auto supported = Own(xcb_get_property_reply(c_, supportedCookie, nullptr));
         if (list && list->type == XCB_ATOM_WINDOW) {
             const auto* ids = static_cast<const uint32_t*>(xcb_get_property_value(list.get()));
-            clients_.assign(ids, ids + xcb_get_property_value_length(list.get()) / 4);
+            Existing(ids, xcb_get_property_value_length(list.get()) / 4);
             source_ = Source::ClientList;
         } else if (supported && supported->type == XCB_ATOM_ATOM) {
             const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
@@ -301,6 +376,24 @@ private:
                 clients_.clear();
                 source_ = Source::ClientList;
             }
+        }
+    }
+
+    // The listed windows that exist: any client may write ids into the list, and an id found gone
+    // here costs the checks nothing until the list changes.
+    void Existing(const uint32_t* ids, int count)
+    {
+        Work().listed += static_cast<uint64_t>(count);
+        lookups_.resize(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+            lookups_[i] = xcb_get_window_attributes(c_, ids[i]);
+        clients_.clear();
+        for (int i = 0; i < count; ++i) {
+            xcb_generic_error_t* error = nullptr;
+            const auto attributes = Own(xcb_get_window_attributes_reply(c_, lookups_[i], &error));
+            std::free(error);
+            if (attributes)
+                clients_.push_back(ids[i]);
         }
     }
 
@@ -314,23 +407,22 @@ private:
     // The check window whose changes are selected.
     uint32_t check_ = 0;
     // Where the windows come from: not known until read, then the manager's client list, or the
-    // display's tree searched anew on each call when there is no list.
+    // display's tree searched when there is no list.
     enum class Source { Unknown, ClientList, Search };
     Source source_ = Source::Unknown;
+    // Whether clients_ holds the tree's clients as they are now, and whether titles decided them.
+    bool searched_ = false;
+    bool titled_ = true;
     std::vector<uint32_t> clients_;
+    std::vector<xcb_get_window_attributes_cookie_t> lookups_;
     ClientSearch search_;
 };
 
 void DisplayWindows(std::vector<uint32_t>& windows)
 {
-    // The toolkit's connection only where the program itself shows its windows on an X display.
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* toolkit = x11 != nullptr ? x11->connection() : nullptr;
-    if (toolkit != nullptr && xcb_connection_has_error(toolkit))
-        toolkit = nullptr;
     static DisplayWatch watch;
     static bool told = false;
-    if (watch.Windows(toolkit, windows) || told)
+    if (watch.Windows(windows) || told)
         return;
     // Once: a task manager that sees no windows must not look as if it worked.
     told = true;
@@ -365,4 +457,9 @@ void EnumWindows(WNDENUMPROC callback, const BrevantWindowList* parameter)
 void SetWindowSource(WindowSource source)
 {
     Source() = std::move(source);
+}
+
+EnumerationWork EnumerationWorkDone()
+{
+    return Work();
 }
