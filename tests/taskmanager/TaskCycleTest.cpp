@@ -15,6 +15,21 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <dlfcn.h>
+
+// Counts the program's comparisons of two texts; Qt's own routine answers them.
+namespace {
+long textComparisons = 0;
+} // namespace
+
+int QtPrivate::compareStrings(QStringView lhs, QStringView rhs, Qt::CaseSensitivity cs) noexcept
+{
+    using Compare = int (*)(QStringView, QStringView, Qt::CaseSensitivity) noexcept;
+    static const auto qt = reinterpret_cast<Compare>(
+        dlsym(RTLD_NEXT, "_ZN9QtPrivate14compareStringsE11QStringViewS0_N2Qt15CaseSensitivityE"));
+    ++textComparisons;
+    return qt(lhs, rhs, cs);
+}
 
 namespace {
 
@@ -127,6 +142,39 @@ TEST_F(TaskFixture, ChecksFollowTheWindowsAndTheFilter)
     EXPECT_EQ(VelmoraMain->TaskButton->text(), "Task Manager: Stopped");
     EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 4"});
     EXPECT_EQ(Tasks.size(), 4);
+}
+
+// Tasks that do not run: each check updates the first task of a name, also when a rule renamed a
+// task during the check, and compares names a bounded number of times per task.
+TEST_F(TaskFixture, ChecksOfTasksThatDoNotRun)
+{
+    // Checks need a window: one the filter leaves out will do.
+    VelmoraTaskExpert->ExcludeTable->setItem(0, 0, new QTableWidgetItem("shell"));
+    OpenWindow(9, "Shell");
+    // Each run of its script raises a task's trust by one.
+    const TCode counted{{TRelation{"Integer", "Trust", "+", "1"}},
+                        {Perform("SetTrust", LastCalculationResultMarker)}};
+    TCode renamed = counted;
+    renamed.Actions.append(Perform("SetName", "B"));
+    AddTask("A", 0).Code = {renamed};
+    AddTask("B", 0).Code = {counted};
+    AddTask("A", 0).Code = {counted};
+    StartManager();
+    Tick();
+    QList<int> trusts;
+    for (const TTask& task : Tasks)
+        trusts << task.Trust;
+    EXPECT_EQ(trusts, (QList<int>{2, 0, 1}));
+
+    Tasks.clear();
+    constexpr int Count = 2000;
+    for (int i = 0; i < Count; ++i)
+        AddTask(QStringLiteral("Closed %1").arg(i, 5, 10, QLatin1Char('0')), 4);
+    textComparisons = 0;
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_LE(textComparisons, 10 * Count);
+    EXPECT_EQ(Tasks.last().Status, "Inactive");
 }
 
 TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
