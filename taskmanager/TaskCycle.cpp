@@ -163,8 +163,9 @@ void TVelmoraTask::taskInstance()
     }
 
     // The update of a task that does not run goes to the first task of its name; a look-up by
-    // name for each task would cost a check time in the square of the tasks.
-    QHash<QString, int> firstOfName = FirstTaskOfEachName();
+    // name for each task would cost a check time in the square of the tasks. Built when first
+    // needed.
+    QHash<QString, int> firstOfName;
     const int tasks = Tasks.size();
     for (int i = 0; i < tasks && i < Tasks.size(); ++i) {
         if (Excluded(Tasks[i].Name, excluded))
@@ -173,11 +174,13 @@ void TVelmoraTask::taskInstance()
         // A copy: the name must not change under the call that updates the task.
         const QString name = Tasks[i].Name;
         if (Tasks[i].Status == Inactive && !name.isEmpty()) {
+            if (firstOfName.isEmpty())
+                firstOfName = FirstTaskOfEachName();
             const int idx = firstOfName.value(name);
             performTaskChanges(name, 0, Tasks[i].Trust, idx);
             // A rule renamed the task: another task may now be the first of either name.
             if (Tasks[idx].Name != name)
-                firstOfName = FirstTaskOfEachName();
+                firstOfName.clear();
         }
     }
     CheckCountdown = TaskCheckSpeed;
