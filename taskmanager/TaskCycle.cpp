@@ -7,6 +7,7 @@
 #include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskNotification.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
@@ -65,10 +66,11 @@ bool RunCheckedScript(TTask& task, bool global, QString owner)
     }
 }
 
-// True when a fragment of the exclude filter occurs in the name, letters a to z in either case.
-// Empty fragments and fragments of one or two blanks exclude nothing.
-bool Excluded(const QString& name)
+// The fragments of the exclude filter that exclude something, letters a to z upper-cased: empty
+// fragments and fragments of one or two blanks exclude nothing.
+QStringList ExcludeFragments()
 {
+    QStringList fragments;
     const QTableWidget* table = VelmoraTaskExpert->ExcludeTable;
     for (int row = 0; row < table->rowCount(); ++row) {
         const QTableWidgetItem* item = table->item(row, 0);
@@ -77,10 +79,19 @@ bool Excluded(const QString& name)
         const QString fragment = item->text();
         if (fragment.isEmpty() || fragment == QLatin1String(" ") || fragment == QLatin1String("  "))
             continue;
-        if (UpperCaseAZ(name).contains(UpperCaseAZ(fragment)))
-            return true;
+        fragments.append(UpperCaseAZ(fragment));
     }
-    return false;
+    return fragments;
+}
+
+// True when one of the fragments occurs in the name, letters a to z in either case.
+bool Excluded(const QString& name, const QStringList& fragments)
+{
+    if (fragments.isEmpty())
+        return false;
+    const QString upper = UpperCaseAZ(name);
+    return std::any_of(fragments.cbegin(), fragments.cend(),
+                       [&](const QString& fragment) { return upper.contains(fragment); });
 }
 
 // "Process ID: " and the decimal of the window's process, written only when it changed.
@@ -94,6 +105,17 @@ void AssignExecutable(QString& target, TWindowHandle wnd)
         QStringView(target).sliced(prefix.size()) == number)
         return;
     target = prefix + number;
+}
+
+// The index of the first task of each name.
+QHash<QString, int> FirstTaskOfEachName()
+{
+    QHash<QString, int> first;
+    first.reserve(Tasks.size());
+    // From the end: a lower index of the same name replaces a higher one.
+    for (int i = Tasks.size() - 1; i >= 0; --i)
+        first.insert(Tasks[i].Name, i);
+    return first;
 }
 
 } // namespace
@@ -125,11 +147,13 @@ void TVelmoraTask::taskInstance()
         if (task.Handle != 0 && !TaskWindowOf(task.Handle, task.ProcessId))
             task.Handle = 0;
 
+    // Read once: a check runs no message loop, so the filter cannot change during it.
+    const QStringList excluded = ExcludeFragments();
     const int windows = NowRunning->count();
     for (int i = 0; i < windows; ++i) {
         const QString name = NowRunning->item(i)->text();
         const TWindowHandle wnd = ItemWindow(NowRunning, i);
-        if (Excluded(name))
+        if (Excluded(name, excluded))
             continue;
         const int k = FindTask(name, wnd);
         // A known task keeps its name when its window now carries another title.
@@ -138,20 +162,32 @@ void TVelmoraTask::taskInstance()
             performTaskChanges(taskName, wnd, k == -1 ? 0 : Tasks[k].Trust);
     }
 
+    // The update of a task that does not run goes to the first task of its name; a look-up by
+    // name for each task would cost a check time in the square of the tasks. Built when first
+    // needed.
+    QHash<QString, int> firstOfName;
     const int tasks = Tasks.size();
     for (int i = 0; i < tasks && i < Tasks.size(); ++i) {
-        if (Excluded(Tasks[i].Name))
+        if (Excluded(Tasks[i].Name, excluded))
             continue;
         AssignStatusString(Tasks[i].Status, Tasks[i].Name, Tasks[i].Handle, NowRunningItems());
         // A copy: the name must not change under the call that updates the task.
         const QString name = Tasks[i].Name;
-        if (Tasks[i].Status == Inactive && !name.isEmpty())
-            performTaskChanges(name, 0, Tasks[i].Trust);
+        if (Tasks[i].Status == Inactive && !name.isEmpty()) {
+            if (firstOfName.isEmpty())
+                firstOfName = FirstTaskOfEachName();
+            const int idx = firstOfName.value(name);
+            performTaskChanges(name, 0, Tasks[i].Trust, idx);
+            // A rule renamed the task: another task may now be the first of either name.
+            if (Tasks[idx].Name != name)
+                firstOfName.clear();
+        }
     }
     CheckCountdown = TaskCheckSpeed;
 }
 
-void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust)
+void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust,
+                                      int known)
 {
     // Kept between calls: a status as before costs no allocation.
     static QString status;
@@ -162,7 +198,7 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
     } else {
         status = Inactive;
     }
-    const int idx = FindTask(changeName, changeHandle);
+    const int idx = known != -1 ? known : FindTask(changeName, changeHandle);
     if (idx == -1) {
         if (changeName.isEmpty())
             return;

@@ -153,8 +153,9 @@ public:
     // it is shown and, once every check interval, matches the windows against the tasks.
     void taskInstance();
     // Updates the task of this name or window, or adds it, raising the notices its trust asks for
-    // and running its scripts.
-    void performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust);
+    // and running its scripts. `known`: the index the look-up would give, when the caller knows it.
+    void performTaskChanges(const QString& changeName, TWindowHandle changeHandle, int changeTrust,
+                            int known = -1);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -143,13 +143,18 @@ void OpenScriptedWindows(const Program& program, int count)
     });
 }
 
-// Known, trusted tasks whose windows do not change; every turn checks.
-void CheckTurn(benchmark::State& state)
+// Known, trusted tasks whose windows do not change, after `inactive` trusted tasks whose windows
+// are gone, as a long-kept database holds them; every turn checks.
+void MeasureCheckTurns(benchmark::State& state, int windows, int inactive)
 {
-    const int windows = static_cast<int>(state.range(0));
     Program program(FAKE_BREVANT);
     OpenScriptedWindows(program, windows);
     VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    for (int i = 1; i <= inactive; ++i) {
+        TTask& task = Tasks.emplace_back();
+        task.Name = QStringLiteral("Closed program %1").arg(i);
+        task.Status = QStringLiteral("Inactive");
+    }
     Tick();
     for (TTask& task : Tasks) {
         task.Trust = 4;
@@ -163,10 +168,22 @@ void CheckTurn(benchmark::State& state)
         TCode{{Relation("Boolean", "Responding", "==", "False")}, {Action("Notification", "hung")}}};
     Tick();
     MeasureTurns(state, windows);
-    if (Tasks.size() != windows)
-        state.SkipWithError("the tasks are not the windows");
+    if (Tasks.size() != windows + inactive)
+        state.SkipWithError("the tasks are not the windows and the inactive tasks");
+}
+
+void CheckTurn(benchmark::State& state)
+{
+    MeasureCheckTurns(state, static_cast<int>(state.range(0)), 0);
 }
 BENCHMARK(CheckTurn)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// 20 windows beside thousands of tasks whose windows are gone.
+void InactiveTasksCheckTurn(benchmark::State& state)
+{
+    MeasureCheckTurns(state, 20, static_cast<int>(state.range(0)));
+}
+BENCHMARK(InactiveTasksCheckTurn)->Arg(7000)->Unit(benchmark::kMicrosecond);
 
 // The program's own cost of a turn without a check: the scripted library enumerates for free.
 void ScriptedEnumerationTurn(benchmark::State& state)
@@ -179,8 +196,6 @@ void ScriptedEnumerationTurn(benchmark::State& state)
     MeasureTurns(state, windows);
 }
 BENCHMARK(ScriptedEnumerationTurn)->Arg(50)->Arg(1000)->Unit(benchmark::kMicrosecond);
-
-BENCHMARK(CheckTurn)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 xcb_atom_t Atom(xcb_connection_t* c, const char* name)
 {

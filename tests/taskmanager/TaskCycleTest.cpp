@@ -15,8 +15,11 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <dlfcn.h>
 
 namespace {
+
+long textComparisons = 0;
 
 TRelation Perform(const QString& action, const QString& value)
 {
@@ -36,6 +39,16 @@ TTask& AddTask(const QString& name, int trust, TWindowHandle handle = 0, const Q
 }
 
 } // namespace
+
+// Counts the program's comparisons of two texts; Qt's own routine answers them.
+int QtPrivate::compareStrings(QStringView lhs, QStringView rhs, Qt::CaseSensitivity cs) noexcept
+{
+    using Compare = int (*)(QStringView, QStringView, Qt::CaseSensitivity) noexcept;
+    static const auto qt = reinterpret_cast<Compare>(
+        dlsym(RTLD_NEXT, "_ZN9QtPrivate14compareStringsE11QStringViewS0_N2Qt15CaseSensitivityE"));
+    ++textComparisons;
+    return qt(lhs, rhs, cs);
+}
 
 // A window opens, becomes a task, is asked about, changes status, is distrusted by its own rule,
 // suspended by the global rule and killed by the user's answer.
@@ -127,6 +140,31 @@ TEST_F(TaskFixture, ChecksFollowTheWindowsAndTheFilter)
     EXPECT_EQ(VelmoraMain->TaskButton->text(), "Task Manager: Stopped");
     EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 4"});
     EXPECT_EQ(Tasks.size(), 4);
+}
+
+// A check updates a task that does not run through the first task of its name, also after a rule
+// renamed one, and compares a bounded number of names per task.
+TEST_F(TaskFixture, ChecksOfTasksThatDoNotRun)
+{
+    VelmoraTaskExpert->ExcludeTable->setItem(0, 0, new QTableWidgetItem("shell"));
+    OpenWindow(9, "Shell"); // checks need a window
+    // Each run of its script raises a task's trust by one; the first task's script also renames it.
+    for (const char* name : {"A", "B", "A"})
+        AddTask(name, 0).Code = {TCode{{TRelation{"Integer", "Trust", "+", "1"}},
+                                       {Perform("SetTrust", LastCalculationResultMarker)}}};
+    Tasks[0].Code[0].Actions.append(Perform("SetName", "B"));
+    StartManager();
+    Tick();
+    EXPECT_EQ((QList<int>{Tasks[0].Trust, Tasks[1].Trust, Tasks[2].Trust}), (QList<int>{2, 0, 1}));
+
+    Tasks.clear();
+    for (int i = 0; i < 2000; ++i)
+        AddTask(QStringLiteral("Closed %1").arg(i, 5, 10, QLatin1Char('0')), 4);
+    textComparisons = 0;
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_EQ(Tasks.last().Status, "Inactive") << "no check ran";
+    EXPECT_LE(textComparisons, 10 * 2000);
 }
 
 TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
