@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/Timer.h"
+#include "platform/WindowViewable.h"
 #include "shell/MainWindow.h"
 #include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
@@ -330,6 +331,36 @@ TEST_F(TaskFixture, WaitHandlesEventsWithoutSleeping)
     EXPECT_EQ(slept, 0);
 }
 
+// The notices of one pass share the dialog, which goes once the pass ends; a dialog that the display
+// does not show for a while is hidden and shown again, and its notice still waits for the answer.
+TEST_F(TaskFixture, DialogStaysUpThroughThePassAndComesBackWhenUnseen)
+{
+    StartManager();
+    VelmoraTaskAction->TimeRepeatBar->setValue(0);
+    AddTask("First", 0, 1, "n");
+    AddTask("Second", 0, 2, "n");
+    int hides = 0;
+    VelmoraTaskAction->OnHide = [&, hide = VelmoraTaskAction->OnHide] {
+        ++hides;
+        hide();
+    };
+    AnswerWith(VelmoraTaskAction->AllowToRun);
+    AnswerWith(VelmoraTaskAction->AllowToRun);
+    ProcessTaskRequests();
+    EXPECT_EQ(hides, 1);
+
+    bool onScreen = false;
+    SetViewableHandler([&](const QWidget&) { return onScreen; });
+    WhileWaiting = [&](int) { onScreen = hides == 2; };
+    Tasks[0].Notification = "unseen";
+    AnswerWith(VelmoraTaskAction->IgnoreNotification, 15);
+    ProcessTaskRequests();
+    SetViewableHandler({});
+    EXPECT_EQ(hides, 3) << "hidden once while unseen and once at the end";
+    EXPECT_EQ(Tasks[0].Trust, 4);
+    EXPECT_FALSE(VelmoraTaskAction->isVisible());
+}
+
 TEST_F(TaskFixture, StopOrExitInsideTheWaitEndsTheTick)
 {
     OpenWindow(1, "One");
@@ -384,14 +415,19 @@ TEST_F(TaskFixture, RepeatedAnswersCannotKeepTheTickTurning)
     EXPECT_TRUE(VelmoraMain->TaskTimer->Enabled());
 }
 
-TEST_F(TaskFixture, DangerousTaskIsKilledWhenSeenRunning)
+// Saved tasks found running at the first check: the dangerous one is killed, and the distrusted one
+// raises no notice, so nothing stops it.
+TEST_F(TaskFixture, SavedTasksSeenRunning)
 {
     OpenWindow(1, "Menace");
+    OpenWindow(2, "Distrusted");
     AddTask("Menace", -4);
+    AddTask("Distrusted", -2);
     StartManager();
     Tick();
     EXPECT_TRUE(Tasks[0].KillRequested);
     EXPECT_TRUE(Tasks[0].Notification.isEmpty());
+    EXPECT_TRUE(Tasks[1].Notification.isEmpty()) << "its name did not change";
     Tick();
     EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 1"});
     EXPECT_EQ(Tasks[0].Handle, 0u);

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -156,6 +157,52 @@ TEST_F(TaskRoad, DangerousIsKilledAtFirstCheckAndNewWindowIsAskedAboutAndKilled)
         EXPECT_TRUE(asked.contains(task + QStringLiteral(": NEW TASK RUNNING")))
             << asked.join(u'\n').toStdString();
     EXPECT_EQ(boxes.Count(), 0);
+}
+
+// The first check finds several windows: each notice is answered by a click while the dialog is on
+// the screen, one after the other, and the wait goes on to a program opened later, which is killed.
+TEST_F(TaskRoad, EveryNoticeIsOnScreenAndTheWaitGoesOn)
+{
+    auto first = Program(QStringLiteral("Bystander1"));
+    auto second = Program(QStringLiteral("Bystander2"));
+    VelmoraMain->show();
+    const auto own = static_cast<BrevantWindow>(VelmoraMain->winId());
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return Listed(first->Window()) && Listed(second->Window()) && Listed(own);
+    }));
+    const auto dialog = static_cast<BrevantWindow>(VelmoraTaskAction->winId());
+    const auto shown = [&](bool viewable) {
+        return WaitUntil([&] {
+            QCoreApplication::processEvents();
+            return display.Viewable(dialog) == viewable;
+        });
+    };
+    QStringList unseen;
+    user = [&](const QString& task) {
+        if (!shown(true))
+            unseen << task;
+        QTest::mouseClick(task == QStringLiteral("Menace") ? VelmoraTaskAction->KillToRun
+                                                           : VelmoraTaskAction->AllowToRun,
+                          Qt::LeftButton);
+    };
+    VelmoraTask->ManagerStarted = true;
+    Tick();
+    Tick();
+    EXPECT_EQ(asked.size(), 3) << asked.join(u'\n').toStdString();
+    for (const TTask& task : Tasks)
+        EXPECT_EQ(task.Trust, 3) << task.Name.toStdString();
+    // The timer's ticks leave the display its time between them.
+    EXPECT_TRUE(shown(false));
+
+    auto menace = Program(QStringLiteral("Menace"));
+    ASSERT_TRUE(WaitUntil([&] { return Listed(menace->Window()); }));
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_NE(menace->WaitForEnd(std::chrono::seconds(5)), -1) << "the program still runs";
+    EXPECT_TRUE(asked.contains(QStringLiteral("Menace: NEW TASK RUNNING")))
+        << asked.join(u'\n').toStdString();
+    EXPECT_TRUE(unseen.isEmpty()) << unseen.join(u'\n').toStdString();
 }
 
 // A suspended program ends and, before the next check, another takes its window id: that one is a
