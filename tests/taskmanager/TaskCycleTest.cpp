@@ -349,14 +349,17 @@ TEST_F(TaskFixture, DialogStaysUpThroughThePassAndComesBackWhenUnseen)
     ProcessTaskRequests();
     EXPECT_EQ(hides, 1);
 
+    hides = 0;
     bool onScreen = false;
     SetViewableHandler([&](const QWidget&) { return onScreen; });
-    WhileWaiting = [&](int) { onScreen = hides == 2; };
+    // The display shows it once it was hidden and shown again.
+    WhileWaiting = [&](int) { onScreen = onScreen || !VelmoraTaskAction->isVisible(); };
     Tasks[0].Notification = "unseen";
     AnswerWith(VelmoraTaskAction->IgnoreNotification, 15);
     ProcessTaskRequests();
     SetViewableHandler({});
-    EXPECT_EQ(hides, 3) << "hidden once while unseen and once at the end";
+    EXPECT_TRUE(onScreen);
+    EXPECT_EQ(hides, 2) << "hidden once while unseen and once at the end";
     EXPECT_EQ(Tasks[0].Trust, 4);
     EXPECT_FALSE(VelmoraTaskAction->isVisible());
 }
