@@ -160,8 +160,10 @@ TEST_F(TaskRoad, DangerousIsKilledAtFirstCheckAndNewWindowIsAskedAboutAndKilled)
 }
 
 // The first check finds several windows: each notice is answered by a click while the dialog is on
-// the screen, one after the other, and the wait goes on to a program opened later, which is killed.
-TEST_F(TaskRoad, EveryNoticeIsOnScreenAndTheWaitGoesOn)
+// the screen, one after the other. A program opened later is asked about too; its dialog is taken
+// off the screen behind the program's back, as a window manager may do, and comes back to be
+// answered: the program is killed.
+TEST_F(TaskRoad, EveryNoticeIsAnsweredOnScreen)
 {
     auto first = Program(QStringLiteral("Bystander1"));
     auto second = Program(QStringLiteral("Bystander2"));
@@ -172,19 +174,31 @@ TEST_F(TaskRoad, EveryNoticeIsOnScreenAndTheWaitGoesOn)
         return Listed(first->Window()) && Listed(second->Window()) && Listed(own);
     }));
     const auto dialog = static_cast<BrevantWindow>(VelmoraTaskAction->winId());
-    const auto shown = [&](bool viewable) {
-        return WaitUntil([&] {
-            QCoreApplication::processEvents();
-            return display.Viewable(dialog) == viewable;
-        });
+    const auto shown = [&](bool viewable, std::chrono::milliseconds within = std::chrono::seconds(5)) {
+        return WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                return display.Viewable(dialog) == viewable;
+            },
+            within);
     };
     QStringList unseen;
+    int lostTurns = 0;
     user = [&](const QString& task) {
-        if (!shown(true))
-            unseen << task;
-        QTest::mouseClick(task == QStringLiteral("Menace") ? VelmoraTaskAction->KillToRun
-                                                           : VelmoraTaskAction->AllowToRun,
-                          Qt::LeftButton);
+        if (task != QStringLiteral("Menace")) {
+            if (!shown(true))
+                unseen << task;
+            QTest::mouseClick(VelmoraTaskAction->AllowToRun, Qt::LeftButton);
+            return;
+        }
+        if (lostTurns == 0) {
+            EXPECT_TRUE(shown(true));
+            display.Unmap(dialog);
+        }
+        // About 100 ms a turn, as the wait's own turns take; answered blind after five seconds.
+        if (!shown(true, std::chrono::milliseconds(100)) && ++lostTurns < 50)
+            return;
+        QTest::mouseClick(VelmoraTaskAction->KillToRun, Qt::LeftButton);
     };
     VelmoraTask->ManagerStarted = true;
     Tick();
@@ -192,6 +206,7 @@ TEST_F(TaskRoad, EveryNoticeIsOnScreenAndTheWaitGoesOn)
     EXPECT_EQ(asked.size(), 3) << asked.join(u'\n').toStdString();
     for (const TTask& task : Tasks)
         EXPECT_EQ(task.Trust, 3) << task.Name.toStdString();
+    EXPECT_TRUE(unseen.isEmpty()) << unseen.join(u'\n').toStdString();
     // The timer's ticks leave the display its time between them.
     EXPECT_TRUE(shown(false));
 
@@ -202,7 +217,8 @@ TEST_F(TaskRoad, EveryNoticeIsOnScreenAndTheWaitGoesOn)
     EXPECT_NE(menace->WaitForEnd(std::chrono::seconds(5)), -1) << "the program still runs";
     EXPECT_TRUE(asked.contains(QStringLiteral("Menace: NEW TASK RUNNING")))
         << asked.join(u'\n').toStdString();
-    EXPECT_TRUE(unseen.isEmpty()) << unseen.join(u'\n').toStdString();
+    EXPECT_GT(lostTurns, 0);
+    EXPECT_LT(lostTurns, 50) << "the dialog did not come back";
 }
 
 // A suspended program ends and, before the next check, another takes its window id: that one is a
