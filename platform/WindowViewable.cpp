@@ -9,20 +9,8 @@
 #include <xcb/xcb.h>
 #endif
 
-namespace {
-
-std::function<bool(const QWidget&)>& ViewableHandler()
-{
-    static std::function<bool(const QWidget&)> handler;
-    return handler;
-}
-
-} // namespace
-
 bool WindowViewable(const QWidget& window)
 {
-    if (ViewableHandler())
-        return ViewableHandler()(window);
 #if QT_CONFIG(xcb)
     auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* c = x11 != nullptr ? x11->connection() : nullptr;
@@ -35,9 +23,4 @@ bool WindowViewable(const QWidget& window)
 #else
     return true;
 #endif
-}
-
-void SetViewableHandler(std::function<bool(const QWidget&)> handler)
-{
-    ViewableHandler() = std::move(handler);
 }

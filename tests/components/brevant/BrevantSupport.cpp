@@ -347,12 +347,6 @@ bool XConnection::Viewable(BrevantWindow window) const
     return viewable;
 }
 
-void XConnection::Unmap(BrevantWindow window) const
-{
-    xcb_unmap_window(connection_, window);
-    Alive();
-}
-
 BrevantWindow XConnection::UnusedWindowId() const
 {
     return xcb_generate_id(connection_);

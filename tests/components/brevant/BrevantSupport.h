@@ -101,8 +101,6 @@ public:
     bool Alive() const;
     // The server shows the window: mapped, its ancestors too.
     bool Viewable(BrevantWindow window) const;
-    // Unmaps another client's window, as its window manager may, and waits for the server.
-    void Unmap(BrevantWindow window) const;
 
 private:
     struct xcb_connection_t* connection_ = nullptr;
