@@ -20,6 +20,8 @@ constexpr int MaxLoopTurns = 4;
 
 void RunTaskLoop()
 {
+    // One round for all passes: a dialog hidden by one pass and shown by the next at once may be lost.
+    const NoticeRound round;
     for (int turn = 0; turn < MaxLoopTurns; ++turn) {
         RepeatAgain = false;
         ProcessTaskRequests();

@@ -283,6 +283,7 @@ void CarryOutKill(TTask& task)
 
 void ProcessTaskRequests()
 {
+    const NoticeRound round;
     // Nothing asks about a dangerous task: its kill never waits behind another task's notice.
     for (TTask& task : Tasks) {
         if (task.Trust == -4)

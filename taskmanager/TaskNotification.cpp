@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/ErrorGuard.h"
+#include "platform/WindowViewable.h"
 #include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskWindow.h"
 
@@ -64,6 +65,24 @@ bool FollowHeldTask()
     return resumed;
 }
 
+// Turns of the wait's 100 ms that a shown dialog may be off the screen.
+constexpr int UnseenTurnsLimit = 10;
+int openRounds = 0;
+
+// Puts the notice on screen. A dialog still up from the round's last notice stays up, its controls
+// set as a fresh show sets them: a window manager may lose a dialog hidden and shown again at once.
+void ShowNotice(TVelmoraTaskAction* dialog)
+{
+    if (dialog->isVisible()) {
+        dialog->FormHide(dialog);
+        dialog->FormShow(dialog);
+    } else {
+        dialog->setVisible(true);
+    }
+    dialog->raise();
+    dialog->activateWindow();
+}
+
 // Shows the dialog and waits until it is answered, handling events as they come. A task of trust -2
 // (-3: its parent application) is held suspended meanwhile, renewed at each turn until a Resume is
 // given to the task. Returns false when the program ended during the wait: the libraries are gone
@@ -74,10 +93,10 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
     hold = TNoticeHold{trust, handle, processId, name, index, Tasks[index].Suspended};
     bool resumed = false;
     const Application::ProgramWait open;
-    dialog->setVisible(true);
-    dialog->raise();
-    dialog->activateWindow();
-    const auto answered = [dialog] { return Application::Terminated() || !dialog->isVisible(); };
+    dialog->Answered = false;
+    ShowNotice(dialog);
+    const auto answered = [dialog] { return Application::Terminated() || dialog->Answered; };
+    int unseenTurns = 0;
     while (!answered()) {
         // Looked up at each turn: the user's commands may change the list.
         resumed = FollowHeldTask() || resumed;
@@ -85,6 +104,16 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
             ActOnTaskWindow(HandleSuspend, handle, processId);
         else if (!resumed && trust == -3)
             ActOnTaskWindow(HandleSuspendParent, handle, processId);
+        // A window manager may still let the dialog go: after a second unseen it is hidden, and shown
+        // again at the next turn, an event-loop round later.
+        if (!dialog->isVisible()) {
+            ShowNotice(dialog);
+        } else if (WindowViewable(*dialog)) {
+            unseenTurns = 0;
+        } else if (++unseenTurns == UnseenTurnsLimit) {
+            unseenTurns = 0;
+            dialog->setVisible(false);
+        }
         Application::WaitForMessages(100, answered);
     }
     if (Application::Terminated()) {
@@ -142,6 +171,17 @@ void EndNoticeSuspension()
         if (ended.userSuspended)
             ActOnTaskWindow(HandleSuspend, ended.handle, ended.processId);
     }
+}
+
+NoticeRound::NoticeRound()
+{
+    ++openRounds;
+}
+
+NoticeRound::~NoticeRound()
+{
+    if (--openRounds == 0 && VelmoraTaskAction != nullptr)
+        VelmoraTaskAction->setVisible(false);
 }
 
 bool NoticeAsksUser(int trust)
@@ -273,7 +313,7 @@ void TVelmoraTaskAction::Answer(int code)
     // A running repeat window keeps its answer.
     if (TimeRepeatBar->isEnabled())
         TimerActionToDo = code;
-    setVisible(false);
+    Answered = true;
 }
 
 void TVelmoraTaskAction::IgnoreNotificationClick(QObject*)

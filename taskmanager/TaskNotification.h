@@ -22,6 +22,8 @@ public:
     int TimerActionToDo = 0;
     // The trust chosen on the custom trust bar; 0: automatic.
     int CustomTrustVal = 0;
+    // The current notice has its answer; the dialog stays up until its round of notices ends.
+    bool Answered = false;
 
     QLabel* DescriptionName = nullptr;
     QLabel* DescriptionChange = nullptr;
@@ -84,6 +86,16 @@ QString TrustDescription(int level);
 // calls it when answered; the program's end calls it before the task library goes.
 void EndNoticeSuspension();
 
+// The notices of a round share the dialog: it stays up from one notice to the next and is hidden
+// when the outermost round ends. The request pass is a round, and so is a tick's run of passes.
+class NoticeRound {
+public:
+    NoticeRound();
+    ~NoticeRound();
+    NoticeRound(const NoticeRound&) = delete;
+    NoticeRound& operator=(const NoticeRound&) = delete;
+};
+
 // True when a notice for a task of this trust waits for the user's answer: the task is not
 // dangerous and no running repeat window answers it.
 bool NoticeAsksUser(int trust);
@@ -92,5 +104,6 @@ bool NoticeAsksUser(int trust);
 // or answers it at once (trust -4, or a running repeat window), and returns the new trust, -4..4.
 // The answer's requests are set on the notified task. The user's commands run during the wait and
 // may change Tasks: `index` follows the notified task and is -1 once it is gone, when nothing is
-// set. An exit during the wait ends it at once.
+// set. An exit during the wait ends it at once. The caller holds a NoticeRound, whose end hides the
+// dialog.
 int NotifyUser(int& index);

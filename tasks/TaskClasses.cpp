@@ -157,7 +157,8 @@ void RememberTaskValues(TTask& T)
 
 bool TaskNameChanged(const TTask& T)
 {
-    return T.Name != T.PrevName;
+    // A task loaded from the database has no previous name yet: its name has not changed.
+    return !T.PrevName.isEmpty() && T.Name != T.PrevName;
 }
 
 bool TaskStatusChanged(const TTask& T)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs one test program under an X server of its own, optionally with a window manager (--wm
-# openbox, --twm a reparenting one that keeps no client list) and a notification area (--tray), and
-# stops them all by pid afterwards. --weston runs it in a headless Wayland session instead, on its
-# X server for X11 programs.
+# openbox, --twm a reparenting one that keeps no client list, --icewm one with override-redirect
+# frames) and a notification area (--tray), and stops them all by pid afterwards. --weston runs it
+# in a headless Wayland session instead, on its X server for X11 programs.
 set -u
 wm=""
 tray=0
@@ -11,6 +11,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --wm) wm=openbox; shift ;;
     --twm) wm=twm; shift ;;
+    --icewm) wm=icewm; shift ;;
     --tray) tray=1; shift ;;
     --weston) weston=1; shift ;;
     *) break ;;
@@ -95,8 +96,12 @@ if [ -n "$wm" ]; then
         kill "$xvfb"; exit 1
     fi
     wmlog=$(mktemp)
-    if [ "$wm" = openbox ]; then
-        openbox --sm-disable >"$wmlog" 2>&1 &
+    if [ "$wm" != twm ]; then
+        if [ "$wm" = openbox ]; then
+            openbox --sm-disable >"$wmlog" 2>&1 &
+        else
+            icewm >"$wmlog" 2>&1 &
+        fi
         wmpid=$!
         for _ in $(seq 100); do
             xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break

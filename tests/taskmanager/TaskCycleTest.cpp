@@ -182,7 +182,13 @@ TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
     AnswerWith(VelmoraTaskAction->SuspendRun);
     AnswerWith(VelmoraTaskAction->KillToRun);
     AnswerWith(VelmoraTaskAction->SuspiciousRun);
+    int hides = 0;
+    VelmoraTaskAction->OnHide = [&, hide = VelmoraTaskAction->OnHide] {
+        ++hides;
+        hide();
+    };
     ProcessTaskRequests();
+    EXPECT_EQ(hides, 1) << "the dialog stays up from one notice of the pass to the next";
     QList<int> trusts;
     for (const TTask& task : Tasks)
         trusts << task.Trust;
@@ -422,14 +428,19 @@ TEST_F(TaskFixture, RepeatedAnswersCannotKeepTheTickTurning)
     EXPECT_TRUE(VelmoraMain->TaskTimer->Enabled());
 }
 
-TEST_F(TaskFixture, DangerousTaskIsKilledWhenSeenRunning)
+// Saved tasks found running at the first check: the dangerous one is killed, and the distrusted one
+// raises no notice, so nothing stops it.
+TEST_F(TaskFixture, SavedTasksSeenRunning)
 {
     OpenWindow(1, "Menace");
+    OpenWindow(2, "Distrusted");
     AddTask("Menace", -4);
+    AddTask("Distrusted", -2);
     StartManager();
     Tick();
     EXPECT_TRUE(Tasks[0].KillRequested);
     EXPECT_TRUE(Tasks[0].Notification.isEmpty());
+    EXPECT_TRUE(Tasks[1].Notification.isEmpty()) << "its name did not change";
     Tick();
     EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 1"});
     EXPECT_EQ(Tasks[0].Handle, 0u);

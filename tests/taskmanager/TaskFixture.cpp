@@ -114,7 +114,7 @@ void TaskFixture::Waited()
     ++waits;
     if (WhileWaiting)
         WhileWaiting(waits);
-    if (VelmoraTaskAction == nullptr || !VelmoraTaskAction->isVisible())
+    if (VelmoraTaskAction == nullptr || !VelmoraTaskAction->isVisible() || VelmoraTaskAction->Answered)
         return;
     ++turnsShown_;
     if (answers_.empty()) {

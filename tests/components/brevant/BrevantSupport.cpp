@@ -344,6 +344,15 @@ bool XConnection::Alive() const
     return xcb_connection_has_error(connection_) == 0;
 }
 
+bool XConnection::Viewable(BrevantWindow window) const
+{
+    auto* reply =
+        xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, window), nullptr);
+    const bool viewable = reply != nullptr && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(reply);
+    return viewable;
+}
+
 BrevantWindow XConnection::UnusedWindowId() const
 {
     return xcb_generate_id(connection_);

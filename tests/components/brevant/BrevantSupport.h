@@ -105,6 +105,8 @@ public:
     BrevantWindow UnusedWindowId() const;
     // One round trip: false when the server is gone.
     bool Alive() const;
+    // The server shows the window: mapped, its ancestors too.
+    bool Viewable(BrevantWindow window) const;
 
 private:
     struct xcb_connection_t* connection_ = nullptr;
