@@ -9,10 +9,12 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QSet>
 #include <QTableWidget>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -96,6 +98,30 @@ void AssignExecutable(QString& target, TWindowHandle wnd)
     target = prefix + number;
 }
 
+// A process stopped for a task whose window has gone can no longer be seen or resumed from the task
+// window, and without its X connection it cannot even end while it is stopped: it runs again.
+void ResumeStopsWithoutWindow(const QListWidget* windows)
+{
+    const auto holds = [](const TTask& task) { return !task.StoppedProcesses.isEmpty(); };
+    if (std::none_of(Tasks.cbegin(), Tasks.cend(), holds))
+        return;
+    QSet<int> owners;
+    for (int i = 0; i < windows->count(); ++i)
+        owners.insert(HandleToID(ItemWindow(windows, i)));
+    for (TTask& task : Tasks) {
+        if (!holds(task))
+            continue;
+        task.StoppedProcesses.removeIf([&owners](int id) {
+            if (owners.contains(id))
+                return false;
+            ProcessResume(id);
+            return true;
+        });
+        if (task.StoppedProcesses.isEmpty())
+            task.Suspended = false;
+    }
+}
+
 } // namespace
 
 QStringList TakeScriptErrors()
@@ -124,6 +150,8 @@ void TVelmoraTask::taskInstance()
     for (TTask& task : Tasks)
         if (task.Handle != 0 && !TaskWindowOf(task.Handle, task.ProcessId))
             task.Handle = 0;
+
+    ResumeStopsWithoutWindow(NowRunning);
 
     const int windows = NowRunning->count();
     for (int i = 0; i < windows; ++i) {
@@ -191,9 +219,15 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
         task.Status = status;
     AssignExecutable(task.Executable, changeHandle);
     const int processId = HandleToID(changeHandle);
-    // A suspension ends with the process it stopped.
-    if (task.ProcessId != 0 && processId != task.ProcessId)
+    if (!task.StoppedProcesses.isEmpty()) {
+        // Two programs may show one task by turns: the suspension lasts while a process stopped for
+        // it is still stopped, whichever window the task shows now.
+        task.StoppedProcesses.removeIf([](int id) { return !ProcessSuspended(id); });
+        task.Suspended = !task.StoppedProcesses.isEmpty();
+    } else if (task.ProcessId != 0 && processId != task.ProcessId) {
+        // A suspension that stopped no known process ends with the process it was seen with.
         task.Suspended = false;
+    }
     task.ProcessId = processId;
     task.Memory = TaskMemoryMB(changeHandle);
     if (changeHandle != 0) {
@@ -279,13 +313,12 @@ void ProcessTaskRequests()
             !TaskWindowOf(task.Handle, task.ProcessId))
             task.Handle = 0;
         if (task.SuspendRequested && task.Handle != 0) {
-            SuspendTaskWindow(task.Handle, task.ProcessId);
+            SuspendTaskWindow(task.Handle, task.ProcessId, task.StoppedProcesses);
             task.Suspended = true;
             task.SuspendRequested = false;
         }
         if (task.ResumeRequested && task.Handle != 0) {
-            ActOnTaskWindow(HandleResume, task.Handle, task.ProcessId);
-            task.Suspended = false;
+            ResumeTask(task);
             task.ResumeRequested = false;
         }
         if (task.TrustChange != 0) {
@@ -321,18 +354,47 @@ bool TaskWindowOf(TWindowHandle wnd, int processId)
     return HandleToID(wnd) == processId;
 }
 
-void ActOnTaskWindow(void (*action)(BrevantWindow), TWindowHandle wnd, int processId)
-{
-    if (TaskWindowOf(wnd, processId))
-        action(wnd);
-}
-
 void KillTaskWindow(TWindowHandle wnd, int processId)
 {
-    ActOnTaskWindow(HandleKill, wnd, processId);
+    HandleKillOf(wnd, processId);
 }
 
-void SuspendTaskWindow(TWindowHandle wnd, int processId)
+namespace {
+
+void Stop(THandleSuspendOf stop, TWindowHandle wnd, int processId, QList<int>& stopped)
 {
-    ActOnTaskWindow(HandleSuspend, wnd, processId);
+    std::vector<int32_t> ids(16);
+    int32_t count = 0;
+    // The library reports the full count: a family larger than the buffer is asked for again.
+    while ((count = stop(wnd, processId, ids.data(), static_cast<int32_t>(ids.size()))) >
+           static_cast<int32_t>(ids.size()))
+        ids.resize(static_cast<size_t>(count));
+    ids.resize(static_cast<size_t>(std::max(count, 0)));
+    for (const int32_t id : ids)
+        if (!stopped.contains(id))
+            stopped.append(id);
+}
+
+} // namespace
+
+void SuspendTaskWindow(TWindowHandle wnd, int processId, QList<int>& stopped)
+{
+    Stop(HandleSuspendOf, wnd, processId, stopped);
+}
+
+void SuspendTaskFamily(TWindowHandle wnd, int processId, QList<int>& stopped)
+{
+    Stop(HandleSuspendParentOf, wnd, processId, stopped);
+}
+
+void ResumeTask(TTask& task)
+{
+    task.Suspended = false;
+    // Without the task library nothing was stopped. A suspension of an earlier run is known only by
+    // the task's window.
+    if (task.StoppedProcesses.isEmpty() && HandleResume != nullptr &&
+        TaskWindowOf(task.Handle, task.ProcessId))
+        HandleResume(task.Handle);
+    for (const int id : std::exchange(task.StoppedProcesses, {}))
+        ProcessResume(id);
 }

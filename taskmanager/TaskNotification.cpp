@@ -49,6 +49,8 @@ struct TNoticeHold {
     int index = -1;
     // The user's own suspension of the task as last seen: the record may go during the wait.
     bool userSuspended = false;
+    // Every process the wait stopped: the window may go before the answer.
+    QList<int> stopped;
 };
 std::optional<TNoticeHold> hold;
 
@@ -71,7 +73,7 @@ bool FollowHeldTask()
 bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle handle, int processId)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
-    hold = TNoticeHold{trust, handle, processId, name, index, Tasks[index].Suspended};
+    hold = TNoticeHold{trust, handle, processId, name, index, Tasks[index].Suspended, {}};
     bool resumed = false;
     const Application::ProgramWait open;
     dialog->setVisible(true);
@@ -82,9 +84,9 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
         // Looked up at each turn: the user's commands may change the list.
         resumed = FollowHeldTask() || resumed;
         if (!resumed && trust == -2)
-            ActOnTaskWindow(HandleSuspend, handle, processId);
+            SuspendTaskWindow(handle, processId, hold->stopped);
         else if (!resumed && trust == -3)
-            ActOnTaskWindow(HandleSuspendParent, handle, processId);
+            SuspendTaskFamily(handle, processId, hold->stopped);
         Application::WaitForMessages(100, answered);
     }
     if (Application::Terminated()) {
@@ -135,13 +137,16 @@ void EndNoticeSuspension()
         return;
     FollowHeldTask();
     const TNoticeHold ended = *std::exchange(hold, std::nullopt);
-    if (ended.trust == -2 && !ended.userSuspended) {
-        ActOnTaskWindow(HandleResume, ended.handle, ended.processId);
-    } else if (ended.trust == -3) {
-        ActOnTaskWindow(HandleResumeParent, ended.handle, ended.processId);
-        if (ended.userSuspended)
-            ActOnTaskWindow(HandleSuspend, ended.handle, ended.processId);
-    }
+    // What the user holds suspended stays stopped: the notified task's process, and any of a family
+    // that another task holds.
+    const auto held = [&ended](int id) {
+        return (ended.userSuspended && id == ended.processId) ||
+               std::any_of(Tasks.cbegin(), Tasks.cend(),
+                           [id](const TTask& task) { return task.StoppedProcesses.contains(id); });
+    };
+    for (const int id : ended.stopped)
+        if (!held(id))
+            ProcessResume(id);
 }
 
 bool NoticeAsksUser(int trust)

@@ -67,6 +67,9 @@ struct TTask {
     bool Suspended = false;
     int Memory = 0; // megabytes
     bool Responding = true;
+    // The processes stopped for the task: Suspended holds while one of them is stopped, whichever
+    // window the task shows. Not saved: a later run knows none of them.
+    QList<int> StoppedProcesses;
 
     TScript Code;
 
