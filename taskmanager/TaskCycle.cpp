@@ -99,7 +99,9 @@ void AssignExecutable(QString& target, TWindowHandle wnd)
 }
 
 // A process stopped for a task whose window has gone can no longer be seen or resumed from the task
-// window, and without its X connection it cannot even end while it is stopped: it runs again.
+// window, and without its X connection it cannot even end while it is stopped: it runs again. An
+// ended process has no window either. Its state is not asked: a stop lands only when the process
+// next runs, so a check right after it may still see it running.
 void ResumeStopsWithoutWindow(const QListWidget* windows)
 {
     const auto holds = [](const TTask& task) { return !task.StoppedProcesses.isEmpty(); };
@@ -219,15 +221,11 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
         task.Status = status;
     AssignExecutable(task.Executable, changeHandle);
     const int processId = HandleToID(changeHandle);
-    if (!task.StoppedProcesses.isEmpty()) {
-        // Two programs may show one task by turns: the suspension lasts while a process stopped for
-        // it is still stopped, whichever window the task shows now.
-        task.StoppedProcesses.removeIf([](int id) { return !ProcessSuspended(id); });
-        task.Suspended = !task.StoppedProcesses.isEmpty();
-    } else if (task.ProcessId != 0 && processId != task.ProcessId) {
-        // A suspension that stopped no known process ends with the process it was seen with.
+    // Two programs may show one task by turns: a suspension that stopped a process lasts while that
+    // process keeps its window, whichever window the task shows now. One that stopped none ends
+    // with the process it was seen with.
+    if (task.StoppedProcesses.isEmpty() && task.ProcessId != 0 && processId != task.ProcessId)
         task.Suspended = false;
-    }
     task.ProcessId = processId;
     task.Memory = TaskMemoryMB(changeHandle);
     if (changeHandle != 0) {

@@ -6,6 +6,7 @@
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
+#include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
 #include "taskmanager/TaskWindow.h"
 #include "tests/components/brevant/BrevantSupport.h"
@@ -16,7 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QSlider>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -84,6 +87,14 @@ protected:
     static bool ManagerMixesUpReusedIds() { return qEnvironmentVariableIsSet("WAYLAND_DISPLAY"); }
 
     static void Tick() { VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer); }
+
+    // As a window manager's kill of a frozen client does: the server closes the program's connection.
+    static void KillClient(BrevantWindow window)
+    {
+        EXPECT_EQ(
+            QProcess::execute(QStringLiteral("xkill"), {QStringLiteral("-id"), QString::number(window)}), 0);
+        EXPECT_TRUE(WaitUntil([&] { return HandleToID(window) == 0; }));
+    }
 
     static std::unique_ptr<WindowProcess> Program(const QString& title)
     {
@@ -218,6 +229,60 @@ TEST_F(TaskRoad, ProgramThatTookAWindowIdIsANewTaskOutOfReachOfTheOldTasks)
     EXPECT_EQ(Tasks[c].Handle, window);
     EXPECT_EQ(Tasks[c].ProcessId, third->Pid());
     EXPECT_EQ(Tasks[c].Trust, 0);
+}
+
+// Two programs whose windows share one title are one task, whose window changes at every check. The
+// program Suspend stopped stays the task's suspension through the checks, and Resume resumes it. A
+// stopped program whose window goes runs again: at the next check when the user held it, at the
+// answer when the notice's wait did.
+TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
+{
+    auto one = Program(QStringLiteral("Twin"));
+    auto two = Program(QStringLiteral("Twin"));
+    ASSERT_TRUE(WaitUntil([&] { return Listed(one->Window()) && Listed(two->Window()); }));
+    const auto stopped = [&] {
+        WaitUntil([&] { return ProcessState(one->Pid()) == 'T' || ProcessState(two->Pid()) == 'T'; });
+        return ProcessState(one->Pid()) == 'T'   ? one.get()
+               : ProcessState(two->Pid()) == 'T' ? two.get()
+                                                 : nullptr;
+    };
+    Tasks = {TTask()};
+    Tasks[0].Name = QStringLiteral("Twin");
+    Tasks[0].Trust = 3;
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    VelmoraTask->ManagerStarted = true;
+    SelectedTask = 0;
+    Tick();
+    VelmoraTask->ActionTaskSuspendClick(nullptr);
+    Tick();
+    WindowProcess* held = stopped();
+    ASSERT_NE(held, nullptr);
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_TRUE(Tasks[0].Suspended) << "no Resume offered";
+    VelmoraTask->ActionTaskResumeClick(nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held->Pid()) != 'T'; }));
+
+    VelmoraTask->ActionTaskSuspendClick(nullptr);
+    Tick();
+    held = stopped();
+    ASSERT_NE(held, nullptr);
+    WindowProcess* other = held == one.get() ? two.get() : one.get();
+    KillClient(held->Window());
+    Tick();
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held->Pid()) != 'T'; }));
+    EXPECT_FALSE(Tasks[0].Suspended);
+
+    user = [&](const QString& task) {
+        if (task == QStringLiteral("Twin"))
+            KillClient(other->Window());
+        VelmoraTaskAction->NothingNotification->click();
+    };
+    Tasks[0].Trust = -2;
+    Tasks[0].Notification = QStringLiteral("n");
+    Tick();
+    EXPECT_TRUE(asked.contains(QStringLiteral("Twin: n")));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(other->Pid()) != 'T'; }));
 }
 
 } // namespace
