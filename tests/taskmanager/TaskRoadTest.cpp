@@ -88,14 +88,6 @@ protected:
 
     static void Tick() { VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer); }
 
-    // As a window manager's kill of a frozen client does: the server closes the program's connection.
-    static void KillClient(BrevantWindow window)
-    {
-        EXPECT_EQ(
-            QProcess::execute(QStringLiteral("xkill"), {QStringLiteral("-id"), QString::number(window)}), 0);
-        EXPECT_TRUE(WaitUntil([&] { return HandleToID(window) == 0; }));
-    }
-
     static std::unique_ptr<WindowProcess> Program(const QString& title)
     {
         return std::make_unique<WindowProcess>(std::vector<std::string>{"--title", title.toStdString()});
@@ -231,21 +223,14 @@ TEST_F(TaskRoad, ProgramThatTookAWindowIdIsANewTaskOutOfReachOfTheOldTasks)
     EXPECT_EQ(Tasks[c].Trust, 0);
 }
 
-// Two programs whose windows share one title are one task, whose window changes at every check. The
-// program Suspend stopped stays the task's suspension through the checks, and Resume resumes it. A
-// stopped program whose window goes runs again: at the next check when the user held it, at the
-// answer when the notice's wait did.
+// Two programs whose windows share one title are one task, whose window changes at every check: the
+// program Suspend stopped stays the task's suspension until Resume. A stopped program whose window
+// is killed runs again at the next check.
 TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
 {
     auto one = Program(QStringLiteral("Twin"));
     auto two = Program(QStringLiteral("Twin"));
     ASSERT_TRUE(WaitUntil([&] { return Listed(one->Window()) && Listed(two->Window()); }));
-    const auto stopped = [&] {
-        WaitUntil([&] { return ProcessState(one->Pid()) == 'T' || ProcessState(two->Pid()) == 'T'; });
-        return ProcessState(one->Pid()) == 'T'   ? one.get()
-               : ProcessState(two->Pid()) == 'T' ? two.get()
-                                                 : nullptr;
-    };
     Tasks = {TTask()};
     Tasks[0].Name = QStringLiteral("Twin");
     Tasks[0].Trust = 3;
@@ -253,36 +238,25 @@ TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
     VelmoraTask->ManagerStarted = true;
     SelectedTask = 0;
     Tick();
+    pid_t held = Tasks[0].ProcessId;
     VelmoraTask->ActionTaskSuspendClick(nullptr);
-    Tick();
-    WindowProcess* held = stopped();
-    ASSERT_NE(held, nullptr);
     for (int i = 0; i < 3; ++i)
         Tick();
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) == 'T'; }));
     EXPECT_TRUE(Tasks[0].Suspended) << "no Resume offered";
     VelmoraTask->ActionTaskResumeClick(nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held->Pid()) != 'T'; }));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
 
+    held = Tasks[0].ProcessId;
     VelmoraTask->ActionTaskSuspendClick(nullptr);
     Tick();
-    held = stopped();
-    ASSERT_NE(held, nullptr);
-    WindowProcess* other = held == one.get() ? two.get() : one.get();
-    KillClient(held->Window());
+    ASSERT_TRUE(WaitUntil([&] { return ProcessState(held) == 'T'; }));
+    // As a window manager's kill of a frozen client does.
+    QProcess::execute(QStringLiteral("xkill"),
+                      {QStringLiteral("-id"), QString::number((held == one->Pid() ? one : two)->Window())});
     Tick();
-    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held->Pid()) != 'T'; }));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
     EXPECT_FALSE(Tasks[0].Suspended);
-
-    user = [&](const QString& task) {
-        if (task == QStringLiteral("Twin"))
-            KillClient(other->Window());
-        VelmoraTaskAction->NothingNotification->click();
-    };
-    Tasks[0].Trust = -2;
-    Tasks[0].Notification = QStringLiteral("n");
-    Tick();
-    EXPECT_TRUE(asked.contains(QStringLiteral("Twin: n")));
-    EXPECT_TRUE(WaitUntil([&] { return ProcessState(other->Pid()) != 'T'; }));
 }
 
 } // namespace
