@@ -5,10 +5,13 @@
 #include "ProcessCache.h"
 #include "ProcessGuard.h"
 #include "Processes.h"
+#include "StoppedProcesses.h"
 #include "Utf16.h"
 #include "XDisplay.h"
 
+#include <algorithm>
 #include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,49 +68,104 @@ std::u16string OwnerCondition(uint32_t window, const WindowFacts& facts)
     return Display().PingOverdue(window, facts.answersPing) ? NotResponding : std::u16string();
 }
 
-void SignalOwner(uint32_t window, int signal)
+StoppedProcesses& Stopped()
 {
-    // Read afresh: a window that vanished since the last enumeration names no process.
-    const WindowFacts facts = Display().FreshFacts(window);
-    if (!facts.exists || facts.pid <= 0)
-        return;
-    const ProcessGuard guard(Display().ServerPid(), Display().WindowManagerPid());
-    if (facts.pidClaimed) {
-        // Any window can claim any process: a kill ends only the window's own connection, and
-        // nothing is stopped or continued.
-        if (signal == SIGKILL && guard.Allows(facts.pid))
-            Display().KillClient(window);
-        return;
-    }
-    guard.Signal(facts.pid, signal);
-    Processes().Forget(facts.pid);
+    static StoppedProcesses stopped;
+    return stopped;
+}
+
+ProcessGuard Guard()
+{
+    return ProcessGuard(Display().ServerPid(), Display().WindowManagerPid());
+}
+
+// A stop is remembered, so that the very process stopped can be continued by its id later.
+bool Send(const ProcessGuard& guard, int32_t pid, int signal)
+{
+    if (!guard.Signal(pid, signal))
+        return false;
+    if (signal == SIGSTOP)
+        Stopped().Add(pid);
+    Processes().Forget(pid);
+    return true;
+}
+
+// The window's facts read afresh, when it exists and, for a checked call, is owned by the process
+// the caller saw it with: a window id the server has handed to another client reaches nothing.
+std::optional<WindowFacts> Target(uint32_t window, std::optional<int32_t> expected)
+{
+    WindowFacts facts = Display().FreshFacts(window);
+    if (!facts.exists || (expected && facts.pid != *expected))
+        return std::nullopt;
+    return facts;
+}
+
+// The processes signalled. Any window can claim any process, so nothing is stopped or continued
+// for a claim.
+std::vector<int32_t> SignalOwner(uint32_t window, int signal, std::optional<int32_t> expected)
+{
+    const auto facts = Target(window, expected);
+    if (!facts || facts->pid <= 0 || facts->pidClaimed)
+        return {};
+    if (!Send(Guard(), facts->pid, signal))
+        return {};
+    return {facts->pid};
 }
 
 // The parent application: every process of the owner's program in its family (see
 // ApplicationProcesses). The desktop is spared, and so is the family of a process that is itself
 // spared.
-void SignalApplication(uint32_t window, int signal)
+std::vector<int32_t> SignalApplication(uint32_t window, int signal, std::optional<int32_t> expected)
 {
-    const WindowFacts facts = Display().FreshFacts(window);
-    if (!facts.exists || facts.pid <= 0 || facts.pidClaimed || facts.desktop)
-        return;
-    const ProcessGuard guard(Display().ServerPid(), Display().WindowManagerPid());
-    if (!guard.Allows(facts.pid))
-        return;
-    for (const int32_t pid : ApplicationProcesses(facts.pid))
-        guard.Signal(pid, signal);
+    const auto facts = Target(window, expected);
+    if (!facts || facts->pid <= 0 || facts->pidClaimed || facts->desktop)
+        return {};
+    const ProcessGuard guard = Guard();
+    if (!guard.Allows(facts->pid))
+        return {};
+    std::vector<int32_t> signalled;
+    for (const int32_t pid : ApplicationProcesses(facts->pid))
+        if (Send(guard, pid, signal))
+            signalled.push_back(pid);
     Processes().ForgetAll();
+    return signalled;
 }
 
-int32_t CheckedStop(uint32_t window, int32_t processId, int32_t* stopped, int32_t capacity,
-                    void (*stop)(uint32_t, int))
+// Without a process that may be signalled, the window's connection is ended instead; never that of
+// the server, the window manager or a client with a window owned by a protected process (this
+// one's own windows, and their helper windows that claim no process, share their client with
+// such a window). A claim of pid 1 or of the server's pid is no sign of either.
+void EndConnection(uint32_t window, const ProcessGuard& guard)
 {
-    if (processId <= 0 || Display().FreshFacts(window).pid != processId)
-        return 0;
-    stop(window, SIGSTOP);
-    if (stopped != nullptr && capacity > 0)
-        stopped[0] = processId;
-    return 1;
+    const auto client = Display().ClientOf(window);
+    if (!client || client->server || client->windowManager)
+        return;
+    const int32_t server = Display().ServerPid();
+    for (const int32_t owner : client->owners)
+        if (owner > 1 && owner != server && guard.Protects(owner))
+            return;
+    Display().KillClient(window);
+}
+
+// Ends the process at once, as a task that was killed counts as ended; a stopped process could
+// not even handle a polite request. A protected owner that the server names is left alone.
+void Kill(uint32_t window, std::optional<int32_t> expected)
+{
+    const auto facts = Target(window, expected);
+    if (!facts)
+        return;
+    const ProcessGuard guard = Guard();
+    if (facts->pid > 0 && !facts->pidClaimed &&
+        (guard.Protects(facts->pid) || Send(guard, facts->pid, SIGKILL)))
+        return;
+    EndConnection(window, guard);
+}
+
+int32_t WriteIds(const std::vector<int32_t>& ids, int32_t* buffer, int32_t capacity)
+{
+    if (buffer != nullptr && capacity > 0)
+        std::copy_n(ids.begin(), std::min(ids.size(), static_cast<size_t>(capacity)), buffer);
+    return static_cast<int32_t>(ids.size());
 }
 
 bool AddWhen(BrevantWindow window, const BrevantWindowList* list, bool (*qualifies)(const WindowFacts&))
@@ -227,32 +285,30 @@ int32_t getStatusString(const char16_t*, int32_t, BrevantWindow window, const Br
     });
 }
 
-// Ends the process at once, as a task that was killed counts as ended; a stopped process could
-// not even handle a polite request.
 void HandleKill(BrevantWindow window)
 {
-    Guarded([&] { SignalOwner(window, SIGKILL); });
+    Guarded([&] { Kill(window, std::nullopt); });
 }
 
 void HandleSuspend(BrevantWindow window)
 {
-    Guarded([&] { SignalOwner(window, SIGSTOP); });
+    Guarded([&] { SignalOwner(window, SIGSTOP, std::nullopt); });
 }
 
 // Stops do not add up, so one continue undoes them all.
 void HandleResume(BrevantWindow window)
 {
-    Guarded([&] { SignalOwner(window, SIGCONT); });
+    Guarded([&] { SignalOwner(window, SIGCONT, std::nullopt); });
 }
 
 void HandleSuspendParent(BrevantWindow window)
 {
-    Guarded([&] { SignalApplication(window, SIGSTOP); });
+    Guarded([&] { SignalApplication(window, SIGSTOP, std::nullopt); });
 }
 
 void HandleResumeParent(BrevantWindow window)
 {
-    Guarded([&] { SignalApplication(window, SIGCONT); });
+    Guarded([&] { SignalApplication(window, SIGCONT, std::nullopt); });
 }
 
 uint64_t HandleMemorySize(BrevantWindow window)
@@ -294,40 +350,40 @@ int32_t GetWindowStatus(BrevantWindow window, char16_t* buffer, int32_t capacity
 
 void HandleKillOf(BrevantWindow window, int32_t processId)
 {
-    Guarded([&] {
-        if (processId > 0 && Display().FreshFacts(window).pid == processId)
-            SignalOwner(window, SIGKILL);
-    });
+    Guarded([&] { Kill(window, processId); });
 }
 
 int32_t HandleSuspendOf(BrevantWindow window, int32_t processId, int32_t* stopped, int32_t capacity)
 {
-    return Guarded(0, [&] { return CheckedStop(window, processId, stopped, capacity, SignalOwner); });
+    return Guarded(0, [&] { return WriteIds(SignalOwner(window, SIGSTOP, processId), stopped, capacity); });
 }
 
 int32_t HandleSuspendParentOf(BrevantWindow window, int32_t processId, int32_t* stopped, int32_t capacity)
 {
-    return Guarded(0, [&] { return CheckedStop(window, processId, stopped, capacity, SignalApplication); });
+    return Guarded(
+        0, [&] { return WriteIds(SignalApplication(window, SIGSTOP, processId), stopped, capacity); });
 }
 
 void ProcessResume(int32_t processId)
 {
     Guarded([&] {
-        ProcessGuard(Display().ServerPid(), Display().WindowManagerPid()).Signal(processId, SIGCONT);
+        if (Stopped().Stat(processId))
+            Send(Guard(), processId, SIGCONT);
     });
 }
 
 void ProcessSuspend(int32_t processId)
 {
     Guarded([&] {
-        ProcessGuard(Display().ServerPid(), Display().WindowManagerPid()).Signal(processId, SIGSTOP);
+        if (Stopped().Stat(processId))
+            Send(Guard(), processId, SIGSTOP);
     });
 }
 
 bool ProcessSuspended(int32_t processId)
 {
     return Guarded(false, [&] {
-        const auto stat = ReadProcessStat(processId);
+        const auto stat = Stopped().Stat(processId);
         return stat && IsStopped(*stat);
     });
 }

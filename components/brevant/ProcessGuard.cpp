@@ -18,10 +18,14 @@ ProcessGuard::ProcessGuard(int32_t displayServer, int32_t windowManager)
     }
 }
 
+bool ProcessGuard::Protects(int32_t pid) const
+{
+    return pid <= 1 || std::find(protected_.begin(), protected_.end(), pid) != protected_.end();
+}
+
 bool ProcessGuard::Allows(int32_t pid) const
 {
-    return pid > 1 && std::find(protected_.begin(), protected_.end(), pid) == protected_.end() &&
-           ReadProcessStat(pid).has_value();
+    return !Protects(pid) && ReadProcessStat(pid).has_value();
 }
 
 bool ProcessGuard::Signal(int32_t pid, int signal) const

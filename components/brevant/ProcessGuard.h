@@ -13,6 +13,8 @@ class ProcessGuard {
 public:
     ProcessGuard(int32_t displayServer, int32_t windowManager);
 
+    // Pid 1 or below, or one of the processes kept from harm, whether it exists or not.
+    bool Protects(int32_t pid) const;
     bool Allows(int32_t pid) const;
     // Sends the signal when allowed; true when it was sent.
     bool Signal(int32_t pid, int signal) const;

@@ -34,6 +34,11 @@ constexpr auto EnumerationReuse = std::chrono::milliseconds(20);
 // Property reads, in 32-bit units: long enough for any sensible title.
 constexpr uint32_t TextLength = 1024;
 constexpr uint32_t AtomListLength = 64;
+// How deep a client's windows are looked for: frames of managers nest a client's window two or
+// three levels down. The number of windows looked at is bounded as well, as any client may make
+// windows without limit.
+constexpr int TreeDepth = 4;
+constexpr size_t TreeLimit = 1 << 16;
 // The ICCCM WM_STATE value of a window its manager has iconified.
 constexpr uint32_t IconicState = 3;
 
@@ -531,6 +536,66 @@ void XDisplay::ClaimedOwners(const std::vector<uint32_t>& windows)
             found->second.pidClaimed = true;
         }
     }
+}
+
+std::optional<XDisplay::Client> XDisplay::ClientOf(uint32_t window)
+{
+    if (window == 0 || !Ready())
+        return std::nullopt;
+    const uint32_t mask = xcb_get_setup(connection_)->resource_id_mask;
+    const auto base = [mask](uint32_t id) { return id & ~mask; };
+    Client client;
+    // The server's own resources, the root among them, have the base 0.
+    client.server = base(window) == 0;
+    const uint32_t check = WindowManagerCheck();
+    client.windowManager = check != 0 && base(check) == base(window);
+
+    std::unordered_set<uint32_t> found{window};
+    const auto add = [&](uint32_t id) {
+        if (base(id) == base(window))
+            found.insert(id);
+    };
+    for (const uint32_t id : TopLevelWindows())
+        add(id);
+    for (const uint32_t id : TreeWindows())
+        add(id);
+    for (const auto& [id, facts] : mirror_)
+        add(id);
+    std::vector<uint32_t> missing;
+    for (const uint32_t id : found)
+        if (!mirror_.contains(id))
+            missing.push_back(id);
+    Fetch(missing);
+    for (const uint32_t id : found)
+        if (const auto facts = mirror_.find(id); facts != mirror_.end())
+            client.owners.push_back(facts->second.pid);
+    return client;
+}
+
+// The windows below the root, level by level, each level's requests sent before any reply is read.
+std::vector<uint32_t> XDisplay::TreeWindows()
+{
+    std::vector<uint32_t> windows;
+    std::vector<uint32_t> level{root_};
+    for (int depth = 0; depth < TreeDepth && !level.empty() && windows.size() < TreeLimit; ++depth) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        cookies.reserve(level.size());
+        for (const uint32_t parent : level)
+            cookies.push_back(xcb_query_tree(connection_, parent));
+        level.clear();
+        for (const auto cookie : cookies) {
+            xcb_generic_error_t* error = nullptr;
+            const auto tree = Own(xcb_query_tree_reply(connection_, cookie, &error), &error);
+            if (!tree)
+                continue;
+            const auto* children = xcb_query_tree_children(tree.get());
+            level.insert(level.end(), children, children + xcb_query_tree_children_length(tree.get()));
+        }
+        if (level.size() > TreeLimit - windows.size())
+            level.resize(TreeLimit - windows.size());
+        windows.insert(windows.end(), level.begin(), level.end());
+    }
+    return windows;
 }
 
 void XDisplay::KillClient(uint32_t window)

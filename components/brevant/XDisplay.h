@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -42,6 +43,16 @@ public:
     int32_t ServerPid();
     // The running window manager's process; 0 when there is none or it is not known.
     int32_t WindowManagerPid();
+    // The client that made a window, as far as the display tells without naming it: whether it is
+    // the server itself or the window manager (the maker of its check window), and the owners, as
+    // Facts gives them, of the windows it made that can be found (windows share their maker's
+    // resource-id base). Nothing without a display.
+    struct Client {
+        bool server = false;
+        bool windowManager = false;
+        std::vector<int32_t> owners;
+    };
+    std::optional<Client> ClientOf(uint32_t window);
     // Ends the connection of the client that created the window, and so the window.
     void KillClient(uint32_t window);
     // True when a window that takes part in the ping protocol has left a ping unanswered for too
@@ -68,6 +79,7 @@ private:
     int32_t OwnerPid(uint32_t window);
     void Fetch(const std::vector<uint32_t>& windows);
     void ClaimedOwners(const std::vector<uint32_t>& windows);
+    std::vector<uint32_t> TreeWindows();
 
     xcb_connection_t* connection_ = nullptr;
     xcb_ewmh_connection_t ewmh_{};

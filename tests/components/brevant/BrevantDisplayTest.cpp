@@ -87,22 +87,31 @@ struct Sentinel {
 };
 
 // A claim is shown, but it is no proof: the process it names is never signalled, and a kill ends
-// the window's own connection instead.
+// the window's own connection instead, as it does where no process may or can be signalled. Never
+// the server's connection, nor that of a client with a window owned by this process: its helper
+// windows claim no process.
 TEST(BrevantDisplayTest, ClaimedProcessIdCountsOnlyForThisMachineAndIsNeverSignalled)
 {
     PrivateServer server({"-extension", "X-Resource"});
     const BrevantApi& api = BrevantApi::Get();
+    const XConnection x;
     Sentinel sentinel;
     ASSERT_TRUE(WaitUntil([&] { return ProcessState(sentinel.pid) == 'S'; }));
+    const auto ended = [](WindowProcess& client) {
+        const int status = client.WaitForEnd(std::chrono::seconds(5));
+        return status != -1 && WIFEXITED(status);
+    };
 
     WindowProcess local({"--title", "Local claim", "--pid", std::to_string(sentinel.pid)});
     ASSERT_TRUE(WaitUntil([&] { return api.HandleToID(local.Window()) == sentinel.pid; }));
     api.HandleSuspend(local.Window());
     api.HandleSuspendParent(local.Window());
-    api.HandleKill(local.Window());
-    const int status = local.WaitForEnd(std::chrono::seconds(5));
-    ASSERT_NE(status, -1) << "the window's client still runs";
-    EXPECT_TRUE(WIFEXITED(status)) << "its connection ended, not its process";
+    int32_t stopped[4] = {};
+    EXPECT_EQ(api.HandleSuspendOf(local.Window(), sentinel.pid, stopped, 4), 0);
+    api.HandleKillOf(local.Window(), ::getpid());
+    ASSERT_EQ(local.WaitForEnd(std::chrono::milliseconds(300)), -1) << "killed for another process";
+    api.HandleKillOf(local.Window(), sentinel.pid);
+    EXPECT_TRUE(ended(local)) << "its connection ended, not its process";
     EXPECT_TRUE(WaitUntil([&] { return api.Status(local.Window()) == u"Inactive"; }));
     EXPECT_EQ(ProcessState(sentinel.pid), 'S');
 
@@ -112,13 +121,32 @@ TEST(BrevantDisplayTest, ClaimedProcessIdCountsOnlyForThisMachineAndIsNeverSigna
     EXPECT_EQ(api.Parent(remote.Window()), u"Desktop");
     api.HandleSuspend(remote.Window());
     api.HandleKill(remote.Window());
-    EXPECT_FALSE(
-        WaitUntil([&] { return ProcessState(sentinel.pid) != 'S'; }, std::chrono::milliseconds(200)));
+    EXPECT_TRUE(ended(remote));
+    EXPECT_EQ(ProcessState(sentinel.pid), 'S');
 
     WindowProcess unknown({"--title", "No claim", "--pid", "none"});
     EXPECT_EQ(api.HandleToID(unknown.Window()), 0);
     EXPECT_EQ(api.Parent(unknown.Window()), u"Desktop");
     EXPECT_EQ(api.Status(unknown.Window()), u"Running");
+    api.HandleKillOf(unknown.Window(), 0);
+    EXPECT_TRUE(ended(unknown));
+
+    for (const std::string& claim :
+         {std::string("1"), std::to_string(x.ServerPid()), std::string("2147483647")}) {
+        WindowProcess claimant({"--title", "Claims " + claim, "--pid", claim});
+        api.HandleKill(claimant.Window());
+        EXPECT_TRUE(ended(claimant)) << claim;
+    }
+
+    WindowProcess own({"--title", "Own claim", "--pid", std::to_string(::getpid())});
+    const std::string helper = own.Command("second");
+    ASSERT_TRUE(helper.starts_with("window "));
+    for (const BrevantWindow window :
+         {static_cast<BrevantWindow>(std::stoul(helper.substr(7))), own.Window(), x.Root()})
+        api.HandleKill(window);
+    ASSERT_EQ(own.WaitForEnd(std::chrono::milliseconds(300)), -1);
+    EXPECT_EQ(own.Command("title alive"), "ok");
+    EXPECT_TRUE(x.Alive());
 }
 
 TEST(BrevantDisplayTest, ClaimsOfProcessZeroAndOneAreNeverSignalled)
@@ -129,7 +157,9 @@ TEST(BrevantDisplayTest, ClaimsOfProcessZeroAndOneAreNeverSignalled)
         WindowProcess helper({"--title", "Claims " + claim, "--pid", claim, "--spawn-probe", BREVANT_PATH});
         EXPECT_EQ(helper.ReadLine(std::chrono::seconds(20)), "probe done") << claim;
         EXPECT_EQ(helper.ReadLine(std::chrono::seconds(20)), "probe exited 0") << claim;
-        EXPECT_EQ(helper.Command("title alive"), "ok") << claim;
+        // No process may be signalled for such a claim: the kill ended the helper's connection.
+        const int status = helper.WaitForEnd(std::chrono::seconds(5));
+        EXPECT_TRUE(status != -1 && WIFEXITED(status)) << claim;
     }
 }
 

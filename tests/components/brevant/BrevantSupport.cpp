@@ -68,6 +68,12 @@ const BrevantApi& BrevantApi::Get()
         Bind(loaded.handle, loaded.HandleMemorySize, "HandleMemorySize");
         Bind(loaded.handle, loaded.HandleResponding, "HandleResponding");
         Bind(loaded.handle, loaded.GetWindowStatus, "GetWindowStatus");
+        Bind(loaded.handle, loaded.HandleKillOf, "HandleKillOf");
+        Bind(loaded.handle, loaded.HandleSuspendOf, "HandleSuspendOf");
+        Bind(loaded.handle, loaded.HandleSuspendParentOf, "HandleSuspendParentOf");
+        Bind(loaded.handle, loaded.ProcessResume, "ProcessResume");
+        Bind(loaded.handle, loaded.ProcessSuspend, "ProcessSuspend");
+        Bind(loaded.handle, loaded.ProcessSuspended, "ProcessSuspended");
         return loaded;
     }();
     if (api.handle == nullptr)

@@ -30,6 +30,12 @@ struct BrevantApi {
     THandleMemorySize HandleMemorySize = nullptr;
     THandleResponding HandleResponding = nullptr;
     TGetWindowStatus GetWindowStatus = nullptr;
+    THandleKillOf HandleKillOf = nullptr;
+    THandleSuspendOf HandleSuspendOf = nullptr;
+    THandleSuspendParentOf HandleSuspendParentOf = nullptr;
+    TProcessResume ProcessResume = nullptr;
+    TProcessSuspend ProcessSuspend = nullptr;
+    TProcessSuspended ProcessSuspended = nullptr;
 
     // Loads BREVANT_PATH once per test program; fails the calling test when a name is missing.
     static const BrevantApi& Get();

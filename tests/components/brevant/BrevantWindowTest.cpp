@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <set>
 #include <sys/wait.h>
 
 namespace {
@@ -132,7 +133,10 @@ TEST_F(BrevantWindowTest, SuspendShowsAndOneResumeUndoesManySuspends)
 {
     WindowProcess child({"--title", "Sleeper"});
     const BrevantWindow window = child.Window();
-    for (int i = 0; i < 3; ++i)
+    int32_t stopped = 0;
+    EXPECT_EQ(api.HandleSuspendOf(window, child.Pid(), &stopped, 1), 1);
+    EXPECT_EQ(stopped, child.Pid());
+    for (int i = 0; i < 2; ++i)
         api.HandleSuspend(window);
     ASSERT_TRUE(WaitUntil([&] { return ProcessState(child.Pid()) == 'T'; }));
     EXPECT_EQ(api.Status(window), u"Suspended");
@@ -168,16 +172,40 @@ TEST_F(BrevantWindowTest, ParentApplicationIsTheProgramsProcessFamily)
     const pid_t otherProgram = child.Family()[1];
     ASSERT_TRUE(WaitUntil([&] { return ProcessState(otherProgram) == 'S'; }));
 
-    api.HandleSuspendParent(child.Window());
+    int32_t stopped[4] = {};
+    EXPECT_EQ(api.HandleSuspendParentOf(child.Window(), child.Pid(), stopped, 4), 2);
+    EXPECT_EQ(std::set<pid_t>(stopped, stopped + 2), (std::set<pid_t>{child.Pid(), sameProgram}));
     EXPECT_TRUE(
         WaitUntil([&] { return ProcessState(child.Pid()) == 'T' && ProcessState(sameProgram) == 'T'; }));
     EXPECT_NE(ProcessState(otherProgram), 'T');
     EXPECT_EQ(api.Status(child.Window()), u"Suspended");
 
+    // By id, only the very processes this library stopped are continued or stopped again.
+    api.ProcessResume(sameProgram);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(sameProgram) != 'T'; }));
+    EXPECT_FALSE(api.ProcessSuspended(sameProgram));
+    EXPECT_TRUE(api.ProcessSuspended(child.Pid()));
+    api.ProcessSuspend(sameProgram);
+    EXPECT_TRUE(WaitUntil([&] { return api.ProcessSuspended(sameProgram); }));
+    api.ProcessSuspend(otherProgram);
+    ::kill(otherProgram, SIGSTOP);
+    ASSERT_TRUE(WaitUntil([&] { return ProcessState(otherProgram) == 'T'; }));
+    EXPECT_FALSE(api.ProcessSuspended(otherProgram));
+    api.ProcessResume(otherProgram);
+    EXPECT_FALSE(
+        WaitUntil([&] { return ProcessState(otherProgram) != 'T'; }, std::chrono::milliseconds(200)));
+    ::kill(otherProgram, SIGCONT);
+
     api.HandleResumeParent(child.Window());
     EXPECT_TRUE(
         WaitUntil([&] { return ProcessState(child.Pid()) != 'T' && ProcessState(sameProgram) != 'T'; }));
     EXPECT_EQ(child.Command("title awake"), "ok");
+    // Ended, a process stopped once is no longer taken for stopped.
+    api.ProcessSuspend(sameProgram);
+    ASSERT_TRUE(WaitUntil([&] { return ProcessState(sameProgram) == 'T'; }));
+    ::kill(sameProgram, SIGKILL);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(sameProgram) != 'T'; }));
+    EXPECT_FALSE(api.ProcessSuspended(sameProgram));
 
     WindowProcess sibling({"--title", "Sibling"});
     XConnection x;
@@ -194,10 +222,18 @@ TEST_F(BrevantWindowTest, DesktopWindowHasDesktopParentAndIsSparedAsParent)
     EXPECT_EQ(desktop.Command("title still drawn"), "ok");
 }
 
-TEST_F(BrevantWindowTest, KillEndsTheOwner)
+// Handed another process than the window's owner, the checked calls reach nothing.
+TEST_F(BrevantWindowTest, KillEndsTheOwnerOnlyWhileItIsTheProcessExpected)
 {
     WindowProcess child({"--title", "Doomed"});
-    api.HandleKill(child.Window());
+    int32_t stopped[4] = {};
+    EXPECT_EQ(api.HandleSuspendOf(child.Window(), ::getpid(), stopped, 4), 0);
+    EXPECT_EQ(api.HandleSuspendParentOf(child.Window(), ::getpid(), stopped, 4), 0);
+    api.HandleKillOf(child.Window(), ::getpid());
+    ASSERT_EQ(child.WaitForEnd(std::chrono::milliseconds(300)), -1);
+    EXPECT_EQ(child.Command("title spared"), "ok");
+
+    api.HandleKillOf(child.Window(), child.Pid());
     const int status = child.WaitForEnd(std::chrono::seconds(5));
     ASSERT_NE(status, -1);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);

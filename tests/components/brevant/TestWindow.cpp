@@ -1,6 +1,7 @@
 // A test-owned X client: one titled top-level window with the properties a test asks for. It
 // prints "window <id>" once the window is on the server, then obeys commands on standard input
-// ("title <text>", "destroy") until it ends. Probe modes load the task library and aim its
+// ("title <text>", "destroy", "second": one more window, unmapped and claiming no process, as a
+// toolkit's helper window) until it ends. Probe modes load the task library and aim its
 // signalling entry points at this process, its ancestors and its session leader, so that a broken
 // safety rule hits a helper and never the test runner.
 #include "libraries/Brevant.h"
@@ -273,6 +274,12 @@ void Serve(const Options& options)
                 xcb_destroy_window(connection, window);
                 Sync();
                 Say("destroyed");
+            } else if (command == "second") {
+                const xcb_window_t second = xcb_generate_id(connection);
+                xcb_create_window(connection, XCB_COPY_FROM_PARENT, second, root, 0, 0, 1, 1, 0,
+                                  XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+                Sync();
+                Say("window " + std::to_string(second));
             } else if (command.starts_with("title ")) {
                 SetTitle(options, command.substr(6));
                 Sync();
