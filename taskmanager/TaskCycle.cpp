@@ -10,10 +10,12 @@
 #include <QHash>
 #include <QLabel>
 #include <QListWidget>
+#include <QSet>
 #include <QTableWidget>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -118,6 +120,32 @@ QHash<QString, int> FirstTaskOfEachName()
     return first;
 }
 
+// A process stopped for a task whose window has gone can no longer be seen or resumed from the task
+// window, and without its X connection it cannot even end while it is stopped: it runs again. An
+// ended process has no window either. Its state is not asked: a stop lands only when the process
+// next runs, so a check right after it may still see it running.
+void ResumeStopsWithoutWindow(const QListWidget* windows)
+{
+    const auto holds = [](const TTask& task) { return !task.StoppedProcesses.isEmpty(); };
+    if (std::none_of(Tasks.cbegin(), Tasks.cend(), holds))
+        return;
+    QSet<int> owners;
+    for (int i = 0; i < windows->count(); ++i)
+        owners.insert(HandleToID(ItemWindow(windows, i)));
+    for (TTask& task : Tasks) {
+        if (!holds(task))
+            continue;
+        task.StoppedProcesses.removeIf([&owners](int id) {
+            if (owners.contains(id))
+                return false;
+            ProcessResume(id);
+            return true;
+        });
+        if (task.StoppedProcesses.isEmpty())
+            task.Suspended = false;
+    }
+}
+
 } // namespace
 
 QStringList TakeScriptErrors()
@@ -146,6 +174,8 @@ void TVelmoraTask::taskInstance()
     for (TTask& task : Tasks)
         if (task.Handle != 0 && !TaskWindowOf(task.Handle, task.ProcessId))
             task.Handle = 0;
+
+    ResumeStopsWithoutWindow(NowRunning);
 
     // Read once: a check runs no message loop, so the filter cannot change during it.
     const QStringList excluded = ExcludeFragments();
@@ -227,8 +257,10 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
         task.Status = status;
     AssignExecutable(task.Executable, changeHandle);
     const int processId = HandleToID(changeHandle);
-    // A suspension ends with the process it stopped.
-    if (task.ProcessId != 0 && processId != task.ProcessId)
+    // Two programs may show one task by turns: a suspension that stopped a process lasts while that
+    // process keeps its window, whichever window the task shows now. One that stopped none ends
+    // with the process it was seen with.
+    if (task.StoppedProcesses.isEmpty() && task.ProcessId != 0 && processId != task.ProcessId)
         task.Suspended = false;
     task.ProcessId = processId;
     task.Memory = TaskMemoryMB(changeHandle);
@@ -316,13 +348,12 @@ void ProcessTaskRequests()
             !TaskWindowOf(task.Handle, task.ProcessId))
             task.Handle = 0;
         if (task.SuspendRequested && task.Handle != 0) {
-            SuspendTaskWindow(task.Handle, task.ProcessId);
+            SuspendTaskWindow(task.Handle, task.ProcessId, task.StoppedProcesses);
             task.Suspended = true;
             task.SuspendRequested = false;
         }
         if (task.ResumeRequested && task.Handle != 0) {
-            ActOnTaskWindow(HandleResume, task.Handle, task.ProcessId);
-            task.Suspended = false;
+            ResumeTask(task);
             task.ResumeRequested = false;
         }
         if (task.TrustChange != 0) {
@@ -358,18 +389,47 @@ bool TaskWindowOf(TWindowHandle wnd, int processId)
     return HandleToID(wnd) == processId;
 }
 
-void ActOnTaskWindow(void (*action)(BrevantWindow), TWindowHandle wnd, int processId)
-{
-    if (TaskWindowOf(wnd, processId))
-        action(wnd);
-}
-
 void KillTaskWindow(TWindowHandle wnd, int processId)
 {
-    ActOnTaskWindow(HandleKill, wnd, processId);
+    HandleKillOf(wnd, processId);
 }
 
-void SuspendTaskWindow(TWindowHandle wnd, int processId)
+namespace {
+
+void Stop(THandleSuspendOf stop, TWindowHandle wnd, int processId, QList<int>& stopped)
 {
-    ActOnTaskWindow(HandleSuspend, wnd, processId);
+    std::vector<int32_t> ids(16);
+    int32_t count = 0;
+    // The library reports the full count: a family larger than the buffer is asked for again.
+    while ((count = stop(wnd, processId, ids.data(), static_cast<int32_t>(ids.size()))) >
+           static_cast<int32_t>(ids.size()))
+        ids.resize(static_cast<size_t>(count));
+    ids.resize(static_cast<size_t>(std::max(count, 0)));
+    for (const int32_t id : ids)
+        if (!stopped.contains(id))
+            stopped.append(id);
+}
+
+} // namespace
+
+void SuspendTaskWindow(TWindowHandle wnd, int processId, QList<int>& stopped)
+{
+    Stop(HandleSuspendOf, wnd, processId, stopped);
+}
+
+void SuspendTaskFamily(TWindowHandle wnd, int processId, QList<int>& stopped)
+{
+    Stop(HandleSuspendParentOf, wnd, processId, stopped);
+}
+
+void ResumeTask(TTask& task)
+{
+    task.Suspended = false;
+    // Without the task library nothing was stopped. A suspension of an earlier run is known only by
+    // the task's window.
+    if (task.StoppedProcesses.isEmpty() && HandleResume != nullptr &&
+        TaskWindowOf(task.Handle, task.ProcessId))
+        HandleResume(task.Handle);
+    for (const int id : std::exchange(task.StoppedProcesses, {}))
+        ProcessResume(id);
 }

@@ -50,6 +50,8 @@ struct TNoticeHold {
     int index = -1;
     // The user's own suspension of the task as last seen: the record may go during the wait.
     bool userSuspended = false;
+    // Every process the wait stopped: the window may go before the answer.
+    QList<int> stopped;
 };
 std::optional<TNoticeHold> hold;
 
@@ -90,7 +92,7 @@ void ShowNotice(TVelmoraTaskAction* dialog)
 bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle handle, int processId)
 {
     TVelmoraTaskAction* dialog = VelmoraTaskAction;
-    hold = TNoticeHold{trust, handle, processId, name, index, Tasks[index].Suspended};
+    hold = TNoticeHold{trust, handle, processId, name, index, Tasks[index].Suspended, {}};
     bool resumed = false;
     const Application::ProgramWait open;
     dialog->Answered = false;
@@ -101,9 +103,9 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
         // Looked up at each turn: the user's commands may change the list.
         resumed = FollowHeldTask() || resumed;
         if (!resumed && trust == -2)
-            ActOnTaskWindow(HandleSuspend, handle, processId);
+            SuspendTaskWindow(handle, processId, hold->stopped);
         else if (!resumed && trust == -3)
-            ActOnTaskWindow(HandleSuspendParent, handle, processId);
+            SuspendTaskFamily(handle, processId, hold->stopped);
         // A window manager may still let the dialog go: after a second unseen it is hidden, and shown
         // again at the next turn, an event-loop round later.
         if (!dialog->isVisible()) {
@@ -164,13 +166,16 @@ void EndNoticeSuspension()
         return;
     FollowHeldTask();
     const TNoticeHold ended = *std::exchange(hold, std::nullopt);
-    if (ended.trust == -2 && !ended.userSuspended) {
-        ActOnTaskWindow(HandleResume, ended.handle, ended.processId);
-    } else if (ended.trust == -3) {
-        ActOnTaskWindow(HandleResumeParent, ended.handle, ended.processId);
-        if (ended.userSuspended)
-            ActOnTaskWindow(HandleSuspend, ended.handle, ended.processId);
-    }
+    // What the user holds suspended stays stopped: the notified task's process, and any of a family
+    // that another task holds.
+    const auto held = [&ended](int id) {
+        return (ended.userSuspended && id == ended.processId) ||
+               std::any_of(Tasks.cbegin(), Tasks.cend(),
+                           [id](const TTask& task) { return task.StoppedProcesses.contains(id); });
+    };
+    for (const int id : ended.stopped)
+        if (!held(id))
+            ProcessResume(id);
 }
 
 NoticeRound::NoticeRound()

@@ -81,8 +81,9 @@ extern bool RepeatAgain;
 // The fixed text of a trust level; empty for a level outside -4..4.
 QString TrustDescription(int level);
 
-// Resumes what the open dialog's wait holds suspended (the task's window, or its parent
-// application), except the task's own process while the user holds the task suspended. The wait
+// Resumes every process the open dialog's wait stopped (the task's, or its parent application's
+// family), whether its window is still there or not, except what the user holds suspended: the
+// task's own process while the task is suspended, and any process a task holds stopped. The wait
 // calls it when answered; the program's end calls it before the task library goes.
 void EndNoticeSuspension();
 

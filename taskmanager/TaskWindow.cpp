@@ -413,11 +413,9 @@ void TVelmoraTask::ActionTaskResumeClick(QObject*)
 {
     if (TaskSelected()) {
         TTask& task = Tasks[SelectedTask];
-        task.Suspended = false;
         // A suspend not yet carried out must not stop the program after this resume.
         task.SuspendRequested = false;
-        if (HandleResume != nullptr)
-            ActOnTaskWindow(HandleResume, task.Handle, task.ProcessId);
+        ResumeTask(task);
     }
     TaskDescription(SelectedTask);
 }

@@ -67,6 +67,9 @@ struct TTask {
     bool Suspended = false;
     int Memory = 0; // megabytes
     bool Responding = true;
+    // The processes stopped for the task, whichever window it shows: Resume resumes exactly these,
+    // and Suspended holds while one of them keeps its window. Not saved: a later run knows none.
+    QList<int> StoppedProcesses;
 
     TScript Code;
 

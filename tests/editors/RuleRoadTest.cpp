@@ -76,7 +76,7 @@ TEST_F(TaskFixture, RulesBuiltInTheEditorsRunAndSurviveTheDatabase)
     bool killed = false;
     for (int tick = 0; tick < 8 && !killed; ++tick) {
         Tick();
-        killed = TakeCalls().contains("HandleKill 7");
+        killed = TakeCalls().contains("HandleKillOf 7 70");
     }
     EXPECT_TRUE(killed);
     EXPECT_EQ(Tasks[0].Trust, 3);

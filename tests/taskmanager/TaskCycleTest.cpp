@@ -82,8 +82,8 @@ TEST_F(TaskFixture, RoadOfOneWindow)
     // Distrusted: suspended while the dialog waits, resumed once after it.
     AnswerWith(VelmoraTaskAction->KillToRun, 2);
     Tick();
-    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 7", "HandleSuspend 7", "HandleResume 7",
-                                        "HandleSuspend 7", "HandleKill 7"}));
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendOf 7 7", "HandleSuspendOf 7 7", "ProcessResume 7",
+                                        "HandleSuspendOf 7 7", "HandleKillOf 7 7"}));
     EXPECT_EQ(Tasks[0].Trust, -3);
     EXPECT_EQ(Tasks[0].Handle, 0u);
     EXPECT_TRUE(Tasks[0].Suspended);
@@ -138,7 +138,7 @@ TEST_F(TaskFixture, ChecksFollowTheWindowsAndTheFilter)
     OpenWindow(8, "Unseen");
     Tick();
     EXPECT_EQ(VelmoraMain->TaskButton->text(), "Task Manager: Stopped");
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 4"});
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKillOf 4 4"});
     EXPECT_EQ(Tasks.size(), 4);
 }
 
@@ -194,8 +194,9 @@ TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
         trusts << task.Trust;
     EXPECT_EQ(trusts, (QList<int>{1, 4, -4, 0, -4, 4}));
     EXPECT_EQ(shownNotices.size(), 5) << "a dangerous task is answered without the dialog";
-    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendParent 3", "HandleResumeParent 3", "HandleSuspend 3",
-                                        "HandleKill 4", "HandleKill 5"}));
+    // Seen with no process: the library acts on none.
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendParentOf 3 0", "HandleSuspendOf 3 0",
+                                        "HandleKillOf 4 0", "HandleKillOf 5 0"}));
 
     // A custom trust replaces the computed one; the request stays.
     Tasks[0].Notification = "again";
@@ -204,7 +205,7 @@ TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
     AnswerWith(VelmoraTaskAction->KillToRun);
     ProcessTaskRequests();
     EXPECT_EQ(Tasks[0].Trust, -2);
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 1"});
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKillOf 1 0"});
     EXPECT_EQ(VelmoraTaskAction->CustomTrustLabel->text(), TrustDescription(-2));
 
     // A close request or Esc is "Do Nothing".
@@ -263,14 +264,16 @@ TEST_F(TaskFixture, AnswerFollowsTheNotifiedTaskThroughTheWait)
     ProcessTaskRequests();
     ASSERT_EQ(Tasks.size(), 1);
     EXPECT_EQ(Tasks[0].Trust, -1);
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 2"});
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKillOf 2 0"});
 
-    AddTask("Distrusted", -2, 3, "n");
-    AddTask("Bystander", 1, 4);
+    OpenWindow(3, "Distrusted");
+    OpenWindow(4, "Bystander");
+    AddTask("Distrusted", -2, 3, "n").ProcessId = 3;
+    AddTask("Bystander", 1, 4).ProcessId = 4;
     WhileWaiting = [](int) { Tasks.removeAt(1); };
     AnswerWith(VelmoraTaskAction->SuspendRun);
     ProcessTaskRequests();
-    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 3", "HandleResume 3"}));
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendOf 3 3", "ProcessResume 3"}));
     ASSERT_EQ(Tasks.size(), 2);
     EXPECT_EQ(Tasks[1].Name, "Bystander");
     EXPECT_EQ(Tasks[1].Trust, 1);
@@ -283,31 +286,41 @@ TEST_F(TaskFixture, AnswerFollowsTheNotifiedTaskThroughTheWait)
     WhileWaiting = [](int) { Tasks.clear(); };
     AnswerWith(VelmoraTaskAction->IgnoreNotification);
     ProcessTaskRequests();
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleSuspend 4"});
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleSuspendOf 4 4"});
     EXPECT_TRUE(Tasks.isEmpty());
 }
 
-// The wait resumes what it stopped and nothing the user holds stopped, and a Resume given during
-// the wait is not undone by it.
+// The wait resumes what it stopped and nothing the user holds stopped, in the family neither, and a
+// Resume given during the wait is not undone by it.
 TEST_F(TaskFixture, WaitUndoesExactlyItsOwnSuspension)
 {
     StartManager();
     VelmoraTaskAction->TimeRepeatBar->setValue(0);
-    AddTask("Family", -3, 3, "n").Suspended = true;
+    OpenWindow(3, "Family");
+    OpenWindow(5, "Sibling");
+    SetFamily(3, {3, 5, 30});
+    AddTask("Family", -3, 3).ProcessId = 3;
+    AddTask("Sibling", 3, 5).ProcessId = 5;
+    Tasks[0].SuspendRequested = Tasks[1].SuspendRequested = true;
+    ProcessTaskRequests();
+    Tasks[0].Notification = "n";
     AnswerWith(VelmoraTaskAction->NothingNotification);
     ProcessTaskRequests();
-    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendParent 3", "HandleResumeParent 3", "HandleSuspend 3"}));
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendOf 3 3", "HandleSuspendOf 5 5",
+                                        "HandleSuspendParentOf 3 3", "ProcessResume 30"}));
 
-    AddTask("Distrusted", -2, 4, "n").Suspended = true;
-    SelectedTask = 1;
+    Tasks[0].Trust = -2;
+    Tasks[0].Notification = "n";
+    SelectedTask = 0;
     WhileWaiting = [](int) {
-        if (Tasks[1].Suspended)
+        if (Tasks[0].Suspended)
             VelmoraTask->ActionTaskResumeClick(nullptr);
     };
     AnswerWith(VelmoraTaskAction->NothingNotification, 3);
     ProcessTaskRequests();
-    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 4", "HandleResume 4", "HandleResume 4"}));
-    EXPECT_FALSE(Tasks[1].Suspended);
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendOf 3 3", "ProcessResume 3", "ProcessResume 3"}));
+    EXPECT_FALSE(Tasks[0].Suspended);
+    EXPECT_TRUE(Tasks[1].Suspended);
 }
 
 // A box or the statement dialog is answered first: a notice raised meanwhile waits for a later tick.
@@ -355,7 +368,7 @@ TEST_F(TaskFixture, BurstOfGoneWindowsAsksNothingAndDangerousGoesFirst)
     };
     AnswerWith(VelmoraTaskAction->IgnoreNotification);
     Tick();
-    EXPECT_EQ(callsAtFirstWait, QStringList{"HandleKill 9"});
+    EXPECT_EQ(callsAtFirstWait, QStringList{"HandleKillOf 9 9"});
     EXPECT_EQ(shownNotices.size(), 1);
 }
 
@@ -399,13 +412,16 @@ TEST_F(TaskFixture, StopOrExitInsideTheWaitEndsTheTick)
     Tasks[0].Trust = -2;
     Tasks[0].Notification = "n";
     Tasks[1].KillRequested = true;
-    WhileWaiting = [](int) { ExitProgram(); };
+    WhileWaiting = [this](int) {
+        CloseWindow(1);
+        ExitProgram();
+    };
     AnswerWith(VelmoraTaskAction->IgnoreNotification);
     const int waitsBefore = waits;
     Tick();
     EXPECT_EQ(waits, waitsBefore + 1);
-    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspend 1", "HandleResume 1"}))
-        << "resumed before the library goes, no call after it";
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendOf 1 1", "ProcessResume 1"}))
+        << "resumed before the library goes, window or not, no call after it";
     EXPECT_FALSE(VelmoraMain->TaskTimer->Enabled());
 }
 
@@ -442,7 +458,7 @@ TEST_F(TaskFixture, SavedTasksSeenRunning)
     EXPECT_TRUE(Tasks[0].Notification.isEmpty());
     EXPECT_TRUE(Tasks[1].Notification.isEmpty()) << "its name did not change";
     Tick();
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleKill 1"});
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleKillOf 1 1"});
     EXPECT_EQ(Tasks[0].Handle, 0u);
 }
 
@@ -497,8 +513,8 @@ TEST_F(TaskFixture, LibraryWrappers)
     EXPECT_EQ(TaskWindowStatus(1), "Maximized");
 }
 
-// While a distrusted task's dialog waits, its program ends and another process gets the window id:
-// neither the wait's suspension and resume nor the answer reach that process.
+// While a distrusted task's dialog waits, its window goes and another process gets the window id:
+// neither the wait's suspension nor the answer reach that process, and the stopped one is resumed.
 TEST_F(TaskFixture, WindowIdTakenDuringTheWaitIsLeftAlone)
 {
     OpenWindow(3, "Distrusted");
@@ -508,7 +524,7 @@ TEST_F(TaskFixture, WindowIdTakenDuringTheWaitIsLeftAlone)
     WhileWaiting = [this](int) { SetFacts(3, 30, 0, true); };
     AnswerWith(VelmoraTaskAction->KillToRun, 2);
     Tick();
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleSuspend 3"});
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleSuspendOf 3 3", "HandleSuspendOf 3 3", "ProcessResume 3"}));
     EXPECT_EQ(Tasks[0].Handle, 0u);
     EXPECT_TRUE(Tasks[0].KillRequested) << "the request waits for the task";
 }

@@ -86,6 +86,12 @@ void TaskFixture::SetFacts(TWindowHandle id, int pid, uint64_t memory, bool resp
                                                                                      responding);
 }
 
+void TaskFixture::SetFamily(TWindowHandle id, std::initializer_list<int32_t> pids)
+{
+    Find<void (*)(BrevantWindow, const int32_t*, int32_t)>(library_, "FakeSetFamily")(
+        id, pids.begin(), static_cast<int32_t>(pids.size()));
+}
+
 QStringList TaskFixture::TakeCalls()
 {
     const QStringList calls = QString::fromUtf8(Find<const char* (*)()>(library_, "FakeCalls")())

@@ -33,6 +33,8 @@ protected:
     // `what`: "status", "parent", "class" or "windowstatus".
     void SetText(TWindowHandle id, const char* what, const char* text);
     void SetFacts(TWindowHandle id, int pid, uint64_t memory, bool responding);
+    // The processes a stop of the window's family reaches.
+    void SetFamily(TWindowHandle id, std::initializer_list<int32_t> pids);
     // The calls that acted on processes since the last look ("HandleKill 7"), oldest first.
     QStringList TakeCalls();
 

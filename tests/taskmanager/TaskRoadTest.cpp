@@ -6,6 +6,7 @@
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
+#include "taskmanager/TaskExpert.h"
 #include "taskmanager/TaskNotification.h"
 #include "taskmanager/TaskWindow.h"
 #include "tests/components/brevant/BrevantSupport.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -247,6 +249,42 @@ TEST_F(TaskRoad, ProgramThatTookAWindowIdIsANewTaskOutOfReachOfTheOldTasks)
     EXPECT_EQ(Tasks[c].Handle, window);
     EXPECT_EQ(Tasks[c].ProcessId, third->Pid());
     EXPECT_EQ(Tasks[c].Trust, 0);
+}
+
+// Two programs whose windows share one title are one task, whose window changes at every check: the
+// program Suspend stopped stays the task's suspension until Resume. A stopped program whose window
+// is killed runs again at the next check.
+TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
+{
+    auto one = Program(QStringLiteral("Twin"));
+    auto two = Program(QStringLiteral("Twin"));
+    ASSERT_TRUE(WaitUntil([&] { return Listed(one->Window()) && Listed(two->Window()); }));
+    Tasks = {TTask()};
+    Tasks[0].Name = QStringLiteral("Twin");
+    Tasks[0].Trust = 3;
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    VelmoraTask->ManagerStarted = true;
+    SelectedTask = 0;
+    Tick();
+    pid_t held = Tasks[0].ProcessId;
+    VelmoraTask->ActionTaskSuspendClick(nullptr);
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) == 'T'; }));
+    EXPECT_TRUE(Tasks[0].Suspended) << "no Resume offered";
+    VelmoraTask->ActionTaskResumeClick(nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
+
+    held = Tasks[0].ProcessId;
+    VelmoraTask->ActionTaskSuspendClick(nullptr);
+    Tick();
+    ASSERT_TRUE(WaitUntil([&] { return ProcessState(held) == 'T'; }));
+    // As a window manager's kill of a frozen client does.
+    QProcess::execute(QStringLiteral("xkill"),
+                      {QStringLiteral("-id"), QString::number((held == one->Pid() ? one : two)->Window())});
+    Tick();
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
+    EXPECT_FALSE(Tasks[0].Suspended);
 }
 
 } // namespace

@@ -316,9 +316,9 @@ TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
     EXPECT_FALSE(VelmoraTask->ActionTaskSuspend->isVisible());
     Tick();
     EXPECT_TRUE(Column(2)[0].endsWith(" (Suspended)"));
-    EXPECT_TRUE(TakeCalls().contains("HandleSuspend 7"));
+    EXPECT_TRUE(TakeCalls().contains("HandleSuspendOf 7 7"));
     VelmoraTask->ActionTaskResume->click();
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleResume 7"});
+    EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
 }
 
 TEST_F(TaskWindowTest, ScriptEditorKeepsItsTaskWhenTheListChanges)
