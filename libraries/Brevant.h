@@ -74,12 +74,9 @@ typedef int32_t (*THandleSuspendOf)(BrevantWindow window, int32_t processId, int
                                     int32_t capacity);
 typedef int32_t (*THandleSuspendParentOf)(BrevantWindow window, int32_t processId, int32_t* stopped,
                                           int32_t capacity);
-/* By process id, for processes this library stopped: each acts only while the id still names the
-   very process that was stopped, never a later one given the same id. Suspended: that process
-   lives and is stopped. */
+/* Continues a process this library stopped, by its id: only while the id still names the very
+   process that was stopped, never a later one given the same id. */
 typedef void (*TProcessResume)(int32_t processId);
-typedef void (*TProcessSuspend)(int32_t processId);
-typedef bool (*TProcessSuspended)(int32_t processId);
 
 #ifdef BREVANT_IMPLEMENTATION
 #define BREVANT_EXPORT __attribute__((visibility("default")))
@@ -108,8 +105,6 @@ BREVANT_EXPORT int32_t HandleSuspendOf(BrevantWindow window, int32_t processId, 
 BREVANT_EXPORT int32_t HandleSuspendParentOf(BrevantWindow window, int32_t processId, int32_t* stopped,
                                              int32_t capacity);
 BREVANT_EXPORT void ProcessResume(int32_t processId);
-BREVANT_EXPORT void ProcessSuspend(int32_t processId);
-BREVANT_EXPORT bool ProcessSuspended(int32_t processId);
 #endif
 
 #ifdef __cplusplus

@@ -45,7 +45,7 @@ const char* const TaskExports[] = {"EnumWindowsVisible", "EnumWindowsHidden",   
                                    "HandleResume",       "HandleSuspendParent", "HandleResumeParent",
                                    "HandleMemorySize",   "HandleResponding",    "GetWindowStatus",
                                    "HandleKillOf",       "HandleSuspendOf",     "HandleSuspendParentOf",
-                                   "ProcessResume",      "ProcessSuspend",      "ProcessSuspended"};
+                                   "ProcessResume"};
 
 const char* const TemperatureExports[] = {"GetCoreTempTemperature", "GetCoreTempAverageTemperature",
                                           "CoreTempStarted"};
@@ -133,8 +133,6 @@ bool LoadTaskLibrary()
     Bind(h, "HandleSuspendOf", HandleSuspendOf);
     Bind(h, "HandleSuspendParentOf", HandleSuspendParentOf);
     Bind(h, "ProcessResume", ProcessResume);
-    Bind(h, "ProcessSuspend", ProcessSuspend);
-    Bind(h, "ProcessSuspended", ProcessSuspended);
     return true;
 }
 

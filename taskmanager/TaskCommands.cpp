@@ -45,8 +45,12 @@ bool TVelmoraTask::DataTaskSave(const QString& path)
 
 bool TVelmoraTask::DataTaskLoad(const QString& path)
 {
-    const bool loaded = LoadTaskDatabase(path, Tasks, EveryTask);
+    TTaskArray tasks;
+    const bool loaded = LoadTaskDatabase(path, tasks, EveryTask);
     if (loaded) {
+        for (TTask& task : Tasks)
+            ReleaseTaskStops(task);
+        Tasks = std::move(tasks);
         databaseFileOwned_ = true;
         ScriptTasksReplaced();
     }
@@ -116,6 +120,8 @@ void TVelmoraTask::EnableTaskManagerClick(QObject*)
 
 void TVelmoraTask::ClearTasks()
 {
+    for (TTask& task : Tasks)
+        ReleaseTaskStops(task);
     Tasks.clear();
     ScriptTasksReplaced();
     updateTaskList();
@@ -135,6 +141,7 @@ void TVelmoraTask::DatabaseRemoveClick(QObject*)
     // row holds another task.
     if (!TaskSelected())
         return;
+    ReleaseTaskStops(Tasks[SelectedTask]);
     Tasks.removeAt(SelectedTask);
     ScriptTaskRemoved(SelectedTask);
     SelectedTask = -1;

@@ -430,6 +430,11 @@ void ResumeTask(TTask& task)
     if (task.StoppedProcesses.isEmpty() && HandleResume != nullptr &&
         TaskWindowOf(task.Handle, task.ProcessId))
         HandleResume(task.Handle);
+    ReleaseTaskStops(task);
+}
+
+void ReleaseTaskStops(TTask& task)
+{
     for (const int id : std::exchange(task.StoppedProcesses, {}))
         ProcessResume(id);
 }

@@ -45,8 +45,6 @@ THandleKillOf HandleKillOf = nullptr;
 THandleSuspendOf HandleSuspendOf = nullptr;
 THandleSuspendParentOf HandleSuspendParentOf = nullptr;
 TProcessResume ProcessResume = nullptr;
-TProcessSuspend ProcessSuspend = nullptr;
-TProcessSuspended ProcessSuspended = nullptr;
 
 int SelectedTask = -1;
 

@@ -40,8 +40,6 @@ extern THandleKillOf HandleKillOf;
 extern THandleSuspendOf HandleSuspendOf;
 extern THandleSuspendParentOf HandleSuspendParentOf;
 extern TProcessResume ProcessResume;
-extern TProcessSuspend ProcessSuspend;
-extern TProcessSuspended ProcessSuspended;
 
 // The task manager's window: the grid of known tasks, the description panel of the selected task
 // and the commands on it. Its creation sets the defaults of the manager's shared state.
@@ -215,6 +213,8 @@ void SuspendTaskWindow(TWindowHandle wnd, int processId, QList<int>& stopped);
 void SuspendTaskFamily(TWindowHandle wnd, int processId, QList<int>& stopped);
 // Resumes the processes stopped for the task, whatever window it shows now, and ends its suspension.
 void ResumeTask(TTask& task);
+// Resumes the processes stopped for a task that leaves the list: nothing could resume them after.
+void ReleaseTaskStops(TTask& task);
 
 // Script errors of the checks since the last call, each once per script: a script that keeps
 // failing the same way is reported again only after it was changed.

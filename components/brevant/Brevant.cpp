@@ -371,20 +371,4 @@ void ProcessResume(int32_t processId)
             Send(Guard(), processId, SIGCONT);
     });
 }
-
-void ProcessSuspend(int32_t processId)
-{
-    Guarded([&] {
-        if (Stopped().Stat(processId))
-            Send(Guard(), processId, SIGSTOP);
-    });
-}
-
-bool ProcessSuspended(int32_t processId)
-{
-    return Guarded(false, [&] {
-        const auto stat = Stopped().Stat(processId);
-        return stat && IsStopped(*stat);
-    });
-}
 }

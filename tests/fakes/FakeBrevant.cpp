@@ -1,7 +1,6 @@
 // A task library whose windows, statuses and facts a test scripts, and which records the calls that
 // act on processes. A killed window is gone. The checked actions act only while the window's owner
-// is the process named; the processes stopped stay stopped until resumed or scripted otherwise. Plain C
-// storage: the library unloads completely, so each test loads a fresh copy.
+// is the process named. Plain C storage: the library unloads completely, so each test loads a fresh copy.
 #define BREVANT_IMPLEMENTATION
 #include "Brevant.h"
 #include "tests/fakes/CallLog.h"
@@ -18,7 +17,6 @@ namespace {
 constexpr int MaxWindows = 4096;
 constexpr int MaxText = 160;
 constexpr int MaxFamily = 8;
-constexpr int MaxProcesses = 256;
 
 struct Text {
     char16_t units[MaxText];
@@ -41,13 +39,6 @@ int windowCount = 0;
 // Where a small window id sits: index + 1, 0 for none. Larger ids are searched.
 constexpr BrevantWindow IndexedIds = 1 << 16;
 int slots[IndexedIds];
-
-struct Process {
-    int32_t pid;
-    bool stopped;
-};
-Process processes[MaxProcesses];
-int processCount = 0;
 
 // UTF-8 of the basic plane into UTF-16.
 void SetText(Text& text, const char* utf8)
@@ -102,17 +93,6 @@ void Reindex()
             slots[windows[i].id] = i + 1;
 }
 
-void SetStopped(int32_t pid, bool stopped)
-{
-    for (int i = 0; i < processCount; ++i)
-        if (processes[i].pid == pid) {
-            processes[i].stopped = stopped;
-            return;
-        }
-    if (processCount < MaxProcesses)
-        processes[processCount++] = {pid, stopped};
-}
-
 // The window when its owner is the process named.
 Window* Owned(BrevantWindow id, int32_t pid)
 {
@@ -123,7 +103,6 @@ Window* Owned(BrevantWindow id, int32_t pid)
 int32_t Stop(const int32_t* pids, int32_t count, int32_t* stopped, int32_t capacity)
 {
     for (int32_t i = 0; i < count; ++i) {
-        SetStopped(pids[i], true);
         if (stopped != nullptr && i < capacity)
             stopped[i] = pids[i];
     }
@@ -138,7 +117,6 @@ FAKE_EXPORT void FakeReset()
 {
     windowCount = 0;
     Reindex();
-    processCount = 0;
     used = 0;
     calls[0] = '\0';
 }
@@ -208,12 +186,6 @@ FAKE_EXPORT void FakeSetFamily(BrevantWindow id, const int32_t* pids, int32_t co
         w->familyCount = std::clamp(count, 0, MaxFamily);
         std::copy(pids, pids + w->familyCount, w->family);
     }
-}
-
-// Whether the process counts as stopped, as if it had been stopped, resumed or had ended.
-FAKE_EXPORT void FakeSetStopped(int32_t pid, bool stopped)
-{
-    SetStopped(pid, stopped);
 }
 
 // The open windows in the display's order; returns how many there are.
@@ -352,10 +324,8 @@ int32_t GetWindowStatus(BrevantWindow window, char16_t* buffer, int32_t capacity
 void HandleKillOf(BrevantWindow window, int32_t processId)
 {
     Log("HandleKillOf %u %d", window, processId);
-    if (Owned(window, processId) != nullptr) {
-        SetStopped(processId, false);
+    if (Owned(window, processId) != nullptr)
         FakeCloseWindow(window);
-    }
 }
 
 int32_t HandleSuspendOf(BrevantWindow window, int32_t processId, int32_t* stopped, int32_t capacity)
@@ -377,21 +347,4 @@ int32_t HandleSuspendParentOf(BrevantWindow window, int32_t processId, int32_t* 
 void ProcessResume(int32_t processId)
 {
     Log("ProcessResume %d", processId);
-    SetStopped(processId, false);
-}
-
-void ProcessSuspend(int32_t processId)
-{
-    Log("ProcessSuspend %d", processId);
-    for (int i = 0; i < processCount; ++i)
-        if (processes[i].pid == processId)
-            processes[i].stopped = true;
-}
-
-bool ProcessSuspended(int32_t processId)
-{
-    for (int i = 0; i < processCount; ++i)
-        if (processes[i].pid == processId)
-            return processes[i].stopped;
-    return false;
 }

@@ -146,11 +146,6 @@ int32_t HandleSuspendParentOf(BrevantWindow, int32_t, int32_t*, int32_t)
     return 0;
 }
 void ProcessResume(int32_t) {}
-void ProcessSuspend(int32_t) {}
-bool ProcessSuspended(int32_t)
-{
-    return false;
-}
 #elif defined(FAKE_TEMPERATURE)
 double GetCoreTempTemperature(uint8_t)
 {

@@ -62,8 +62,7 @@ protected:
                             HandleToClass, ParentAppName, compareHWNDAndApps, taskInList, getStatusString,
                             HandleKill, HandleSuspend, HandleResume, HandleSuspendParent, HandleResumeParent,
                             HandleMemorySize, HandleResponding, GetWindowStatus, HandleKillOf,
-                            HandleSuspendOf, HandleSuspendParentOf, ProcessResume, ProcessSuspend,
-                            ProcessSuspended));
+                            HandleSuspendOf, HandleSuspendParentOf, ProcessResume));
         ExitProgramHandler = nullptr;
         Application::SetExeName({});
     }
@@ -193,7 +192,7 @@ TEST_F(ProgramStartTest, PendingCopiesArePutInPlaceBeforeBinding)
     EXPECT_TRUE(VelmoraMain->TaskButton->isEnabled());
     EXPECT_TRUE(VelmoraMain->TemperatureButton->isEnabled());
     EXPECT_NE(GetWindowStatus, nullptr);
-    EXPECT_NE(ProcessSuspended, nullptr);
+    EXPECT_NE(ProcessResume, nullptr);
     EXPECT_NE(CoreTempStarted, nullptr);
     EXPECT_FALSE(VelmoraMain->MemoryButton->isEnabled());
 }

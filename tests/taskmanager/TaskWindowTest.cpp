@@ -319,6 +319,22 @@ TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
     EXPECT_TRUE(TakeCalls().contains("HandleSuspendOf 7 7"));
     VelmoraTask->ActionTaskResume->click();
     EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
+
+    // A task that leaves the list takes no program's only way back with it.
+    VelmoraTask->ActionTaskSuspend->click();
+    Tick();
+    TakeCalls();
+    VelmoraTask->DatabaseRemove->click();
+    EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
+    Tick();
+    AnswerWith(VelmoraTaskAction->IgnoreNotification);
+    Tick();
+    Show(Tasks);
+    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+    Tick();
+    TakeCalls();
+    VelmoraTask->DatabaseClear();
+    EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
 }
 
 TEST_F(TaskWindowTest, ScriptEditorKeepsItsTaskWhenTheListChanges)

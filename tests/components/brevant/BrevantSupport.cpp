@@ -72,8 +72,6 @@ const BrevantApi& BrevantApi::Get()
         Bind(loaded.handle, loaded.HandleSuspendOf, "HandleSuspendOf");
         Bind(loaded.handle, loaded.HandleSuspendParentOf, "HandleSuspendParentOf");
         Bind(loaded.handle, loaded.ProcessResume, "ProcessResume");
-        Bind(loaded.handle, loaded.ProcessSuspend, "ProcessSuspend");
-        Bind(loaded.handle, loaded.ProcessSuspended, "ProcessSuspended");
         return loaded;
     }();
     if (api.handle == nullptr)

@@ -34,8 +34,6 @@ struct BrevantApi {
     THandleSuspendOf HandleSuspendOf = nullptr;
     THandleSuspendParentOf HandleSuspendParentOf = nullptr;
     TProcessResume ProcessResume = nullptr;
-    TProcessSuspend ProcessSuspend = nullptr;
-    TProcessSuspended ProcessSuspended = nullptr;
 
     // Loads BREVANT_PATH once per test program; fails the calling test when a name is missing.
     static const BrevantApi& Get();
