@@ -239,6 +239,16 @@ class DisplayWatch {
 public:
     ~DisplayWatch() { Disconnect(); }
 
+    // The changes it listens to would pile up on the connection while nobody enumerates.
+    void Disconnect()
+    {
+        if (c_ != nullptr)
+            xcb_disconnect(c_);
+        c_ = nullptr;
+        source_ = Source::Unknown;
+        check_ = 0;
+    }
+
     // False without a connection.
     bool Windows(std::vector<uint32_t>& windows)
     {
@@ -302,15 +312,6 @@ private:
             const auto reply = Own(xcb_intern_atom_reply(c_, cookies[i], nullptr));
             *targets[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
         }
-    }
-
-    void Disconnect()
-    {
-        if (c_ != nullptr)
-            xcb_disconnect(c_);
-        c_ = nullptr;
-        source_ = Source::Unknown;
-        check_ = 0;
     }
 
     void Handle(const xcb_generic_event_t& event)
@@ -418,11 +419,16 @@ private:
     ClientSearch search_;
 };
 
-void DisplayWindows(std::vector<uint32_t>& windows)
+DisplayWatch& Watch()
 {
     static DisplayWatch watch;
+    return watch;
+}
+
+void DisplayWindows(std::vector<uint32_t>& windows)
+{
     static bool told = false;
-    if (watch.Windows(windows) || told)
+    if (Watch().Windows(windows) || told)
         return;
     // Once: a task manager that sees no windows must not look as if it worked.
     told = true;
@@ -452,6 +458,13 @@ void EnumWindows(WNDENUMPROC callback, const BrevantWindowList* parameter)
         if (!callback(window, parameter))
             break;
     }
+}
+
+void EndWindowWatch()
+{
+#if QT_CONFIG(xcb)
+    Watch().Disconnect();
+#endif
 }
 
 void SetWindowSource(WindowSource source)

@@ -18,6 +18,10 @@ using WNDENUMPROC = bool (*)(BrevantWindow window, const BrevantWindowList* para
 // connection to a display nothing is enumerated, and the first such call raises an error saying so.
 void EnumWindows(WNDENUMPROC callback, const BrevantWindowList* parameter);
 
+// Ends the enumeration's watch on the display until the next enumeration, which reads the display
+// anew: while nobody enumerates, the changes the watch listens to would pile up unread.
+void EndWindowWatch();
+
 // Tests enumerate windows of their own: while a source is set, it gives the windows instead of the
 // display. An empty function restores the display.
 using WindowSource = std::function<std::vector<uint32_t>()>;

@@ -52,8 +52,10 @@ void TVelmoraMain::TaskTimerTimer(QObject*)
     else
         caption += QStringLiteral("Stopped");
     TaskButton->setText(caption);
-    if (!VelmoraTask->ManagerStarted)
+    if (!VelmoraTask->ManagerStarted) {
+        EndWindowWatch();
         return;
+    }
 
     // The repeat window's clock.
     QSlider* repeat = VelmoraTaskAction->TimeRepeatBar;

@@ -119,6 +119,8 @@ TEST(EnumWindows, ClientsOfAManagerWithoutAClientListAreFoundInsideItsFrames)
     const uint64_t searches = EnumerationWorkDone().searches;
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB, clientC}));
     EXPECT_EQ(EnumerationWorkDone().searches, searches);
+    // A watch ended while nobody enumerates heard nothing meanwhile: the next enumeration reads anew.
+    EndWindowWatch();
     // Inside a frame a client comes, its mark goes, and a window let go is taken back.
     const xcb_window_t clientD = manager.Window(frameD, 1, "D");
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB, clientC, clientD}));
