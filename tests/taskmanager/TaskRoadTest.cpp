@@ -253,7 +253,7 @@ TEST_F(TaskRoad, ProgramThatTookAWindowIdIsANewTaskOutOfReachOfTheOldTasks)
 
 // Two programs whose windows share one title are one task, whose window changes at every check: the
 // program Suspend stopped stays the task's suspension until Resume. A stopped program whose window
-// is killed runs again at the next check.
+// is killed runs again: at the next check, or at the answer when a notice's wait stopped it.
 TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
 {
     auto one = Program(QStringLiteral("Twin"));
@@ -285,6 +285,25 @@ TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
     Tick();
     EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
     EXPECT_FALSE(Tasks[0].Suspended);
+
+    auto frozen = Program(QStringLiteral("Frozen"));
+    ASSERT_TRUE(WaitUntil([&] { return Listed(frozen->Window()); }));
+    Tasks.append(TTask());
+    Tasks[1].Name = QStringLiteral("Frozen");
+    Tasks[1].Trust = -2;
+    Tick();
+    ASSERT_EQ(Tasks[1].ProcessId, frozen->Pid());
+    Tasks[1].Notification = QStringLiteral("TASK CHANGED STATUS");
+    user = [&](const QString&) -> QPushButton* {
+        if (ProcessState(frozen->Pid()) != 'T')
+            return nullptr;
+        QProcess::execute(QStringLiteral("xkill"),
+                          {QStringLiteral("-id"), QString::number(frozen->Window())});
+        return VelmoraTaskAction->NothingNotification;
+    };
+    Tick();
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(frozen->Pid()) != 'T'; }));
 }
 
 } // namespace
