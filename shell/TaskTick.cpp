@@ -18,6 +18,14 @@ namespace {
 // always ends.
 constexpr int MaxLoopTurns = 4;
 
+// The notification dialog is the program's own question, never a task: its round holds it up past
+// the answer, and a window manager may list it a while after it was hidden.
+bool EnumTaskWindows(BrevantWindow window, const BrevantWindowList* list)
+{
+    return window == static_cast<BrevantWindow>(VelmoraTaskAction->internalWinId()) ||
+           EnumWindowsAll(window, list);
+}
+
 void RunTaskLoop()
 {
     // One round for all passes: a dialog hidden by one pass and shown by the next at once may be lost.
@@ -30,7 +38,7 @@ void RunTaskLoop()
         if (Application::Terminated() || !VelmoraTask->ManagerStarted)
             return;
         BeginWindowList();
-        EnumWindows(EnumWindowsAll, &NowRunningItems());
+        EnumWindows(EnumTaskWindows, &NowRunningItems());
         EndWindowList(VelmoraTask->NowRunning);
         VelmoraTask->taskInstance();
         if (!RepeatAgain)

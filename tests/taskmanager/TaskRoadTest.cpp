@@ -168,6 +168,8 @@ TEST_F(TaskRoad, DangerousIsKilledAtFirstCheckAndNewWindowIsAskedAboutAndKilled)
                Listed(own);
     }));
 
+    // A check at every tick: the one after the answers sees the windows as they are then.
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
     VelmoraTask->ManagerStarted = true;
     Tick();
     ASSERT_EQ(Tasks[0].Handle, menace->Window());
@@ -188,6 +190,7 @@ TEST_F(TaskRoad, DangerousIsKilledAtFirstCheckAndNewWindowIsAskedAboutAndKilled)
         EXPECT_TRUE(asked.contains(task + QStringLiteral(": NEW TASK RUNNING")))
             << asked.join(u'\n').toStdString();
     EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(FindTask(QStringLiteral("Velmora Task Notification"), 0), -1) << "the dialog is no task";
 }
 
 // A suspended program ends and, before the next check, another takes its window id: that one is a
