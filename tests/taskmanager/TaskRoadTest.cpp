@@ -111,12 +111,13 @@ protected:
 
     // Ends the program and starts one with the title given. No other client comes or goes
     // meanwhile, so the server hands the new program the ended one's ids: its window has the ended
-    // window's id.
+    // window's id. The enumeration lets the ended window go first: until then a listing of that id
+    // is the ended window's, and the checks may not see the new one yet.
     std::unique_ptr<WindowProcess> TakeOver(std::unique_ptr<WindowProcess> program, const QString& title)
     {
         const BrevantWindow window = program->Window();
         program.reset();
-        EXPECT_TRUE(WaitUntil([&] { return HandleToID(window) == 0; }));
+        EXPECT_TRUE(WaitUntil([&] { return HandleToID(window) == 0 && !Listed(window); }));
         auto next = Program(title);
         EXPECT_TRUE(WaitUntil([&] { return Listed(next->Window()); }));
         return next;
