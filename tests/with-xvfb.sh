@@ -72,9 +72,10 @@ if ! command -v Xvfb >/dev/null; then
     exit 1
 fi
 # The server picks a free display itself and writes its number once it accepts connections, so
-# parallel tests never race for a number.
+# parallel tests never race for a number. It never resets: a reset when the first client to come
+# (the wait for the window manager) leaves again refuses the manager's own connection meanwhile.
 numfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 200); do
     [ -s "$numfile" ] && break
