@@ -305,8 +305,9 @@ void CarryOutKill(TTask& task)
         return;
     // A window that is no longer the task's own: the task does not run, its kill waits.
     const bool own = TaskWindowOf(task.Handle, task.ProcessId);
+    // The library kills only while the process the task was seen with still owns the window.
     if (own)
-        KillTaskWindow(task.Handle, task.ProcessId);
+        HandleKillOf(task.Handle, task.ProcessId);
     task.KillRequested = !own;
     task.Handle = 0;
 }
@@ -387,11 +388,6 @@ int TaskMemoryMB(TWindowHandle wnd)
 bool TaskWindowOf(TWindowHandle wnd, int processId)
 {
     return HandleToID(wnd) == processId;
-}
-
-void KillTaskWindow(TWindowHandle wnd, int processId)
-{
-    HandleKillOf(wnd, processId);
 }
 
 namespace {

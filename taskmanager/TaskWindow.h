@@ -204,11 +204,9 @@ int TaskMemoryMB(TWindowHandle wnd);
 // The window still belongs to the process the task was seen with. The X server hands a closed
 // client's window ids to the next client, so an id alone may name another program's window.
 bool TaskWindowOf(TWindowHandle wnd, int processId);
-// Kills and stops name the process the task was seen with: the library acts only while that process
-// still owns the window.
-void KillTaskWindow(TWindowHandle wnd, int processId);
-// Stops the window's process (Family: its whole family) and adds the ids stopped to `stopped`, each
-// once: only these are resumed later.
+// Stops the window's process (Family: its whole family) while the process the task was seen with
+// still owns the window, and adds the ids stopped to `stopped`, each once: only these are resumed
+// later.
 void SuspendTaskWindow(TWindowHandle wnd, int processId, QList<int>& stopped);
 void SuspendTaskFamily(TWindowHandle wnd, int processId, QList<int>& stopped);
 // Resumes the processes stopped for the task, whatever window it shows now, and ends its suspension.
