@@ -1,10 +1,8 @@
 // The task database file: one "DataBase" root, one "Task" element for the global record and one
 // per task.
 //
-// pugixml writes attributes in the order they were added, raw (no indentation, no declaration),
-// and writes control characters as character references that its own parser reads back. Qt's DOM
-// does not keep attribute order, and Qt's stream writer drops control characters, so a window
-// title holding one would not survive a save.
+// pugixml writes attributes in the order they were added, raw (no indentation, no declaration).
+// Qt's DOM does not keep attribute order, and Qt's stream writer drops control characters.
 
 #include "tasks/TaskClasses.h"
 
@@ -14,26 +12,79 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <pugixml.hpp>
 
 namespace {
 
-// XML cannot carry NUL (the parser's strings end there) or a lone surrogate: each becomes U+FFFD,
-// so whatever a window title holds, the saved file loads again.
+// XML has no form at all for NUL, the control characters other than TAB, LF and CR, U+FFFE,
+// U+FFFF and lone surrogates (a character reference to one makes the whole file unreadable to
+// other XML tools), yet a window title can hold any of them. Each such UTF-16 unit is written as
+// the marker followed by the unit's four upper-case hex digits, and so is the marker itself, so
+// every text loads back exactly. The marker is a noncharacter that real text does not use: a
+// file of ordinary texts is written as before, and older readers still load it.
+constexpr char16_t EscapeMarker = 0xFDD0;
+
+bool NeedsEscape(char16_t unit)
+{
+    if (unit < 0x20)
+        return unit != u'\t' && unit != u'\n' && unit != u'\r';
+    return unit == EscapeMarker || unit == 0xFFFE || unit == 0xFFFF || QChar::isSurrogate(unit);
+}
+
 QByteArray XmlText(const QString& text)
 {
-    const auto unsafe = [](QChar unit) { return unit.isNull() || unit.isSurrogate(); };
-    if (std::none_of(text.cbegin(), text.cend(), unsafe))
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar unit) { return NeedsEscape(unit.unicode()); }))
         return text.toUtf8();
-    QString safe = text;
-    for (qsizetype i = 0; i < safe.size(); ++i) {
-        const QChar unit = safe.at(i);
-        if (unit.isHighSurrogate() && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate())
+    QString safe;
+    safe.reserve(text.size() + 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            safe += text.mid(i, 2);
             ++i;
-        else if (unsafe(unit))
-            safe[i] = QChar::ReplacementCharacter;
+        } else if (NeedsEscape(unit)) {
+            safe += QChar(EscapeMarker);
+            safe += QStringLiteral("%1").arg(uint(unit), 4, 16, QChar(u'0')).toUpper();
+        } else {
+            safe += QChar(unit);
+        }
     }
     return safe.toUtf8();
+}
+
+// The unit that an escape at the start of text stands for. Only what XmlText writes is an
+// escape: a marker followed by anything else (in a file written before the escape existed) stays
+// as it stands.
+std::optional<char16_t> EscapedUnit(QStringView text)
+{
+    if (text.size() < 5 || text.front() != QChar(EscapeMarker))
+        return std::nullopt;
+    const QStringView digits = text.sliced(1, 4);
+    const auto upperHex = [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); };
+    if (!std::all_of(digits.begin(), digits.end(), upperHex))
+        return std::nullopt;
+    const auto unit = char16_t(digits.toUInt(nullptr, 16));
+    if (!NeedsEscape(unit))
+        return std::nullopt;
+    return unit;
+}
+
+QString UnescapedText(const QString& text)
+{
+    if (!text.contains(QChar(EscapeMarker)))
+        return text;
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (const std::optional<char16_t> unit = EscapedUnit(QStringView(text).sliced(i))) {
+            plain += QChar(*unit);
+            i += 4;
+        } else {
+            plain += text.at(i);
+        }
+    }
+    return plain;
 }
 
 void SetText(pugi::xml_node element, const char* name, const QString& text)
@@ -75,7 +126,7 @@ pugi::xml_attribute Required(pugi::xml_node element, const char* name)
 
 QString RequiredText(pugi::xml_node element, const char* name)
 {
-    return FromXml(Required(element, name).value());
+    return UnescapedText(FromXml(Required(element, name).value()));
 }
 
 // An optional sign and one or more decimal digits, nothing else.
