@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -279,6 +280,18 @@ TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
         Tick();
     EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) == 'T'; }));
     EXPECT_TRUE(Tasks[0].Suspended) << "no Resume offered";
+    VelmoraTask->ActionTaskResumeClick(nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
+
+    // A stop an earlier run left behind is known by the task's window alone: while the task shows
+    // that program it offers Resume, which wakes it.
+    held = Tasks[0].ProcessId;
+    ASSERT_EQ(::kill(held, SIGSTOP), 0);
+    VelmoraTask->AdvancedTaskClick(nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        VelmoraTask->TaskDescription(0);
+        return !VelmoraTask->ActionTaskResume->isHidden();
+    })) << "no Resume offered";
     VelmoraTask->ActionTaskResumeClick(nullptr);
     EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
 

@@ -337,6 +337,37 @@ TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
     EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
 }
 
+// A program an earlier run left stopped is offered Resume, which wakes it; when the task shows it
+// beside a program stopped here, Resume wakes both.
+TEST_F(TaskWindowTest, ProgramLeftStoppedIsOfferedResume)
+{
+    OpenWindow(7, "Editor");
+    SetText(7, "status", "Suspended");
+    Tasks = {Task("Editor", "fakeapp", 3)};
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    StartManager();
+    Tick();
+    Show(Tasks);
+    VelmoraTask->AdvancedTask->click();
+    Press(0, Qt::LeftButton);
+    EXPECT_FALSE(VelmoraTask->ActionTaskResume->isHidden());
+    EXPECT_TRUE(VelmoraTask->ActionTaskSuspend->isHidden());
+    Press(0, Qt::RightButton, VelmoraTask->ResumeMenu);
+    EXPECT_TRUE(resumeEnabled);
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleResume 7"});
+
+    SetText(7, "status", "Running");
+    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+    Tick();
+    OpenWindow(9, "Editor");
+    SetText(9, "status", "Suspended");
+    Tick();
+    ASSERT_EQ(Tasks[0].Handle, 9u);
+    TakeCalls();
+    VelmoraTask->ActionTaskResume->click();
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleResume 9", "ProcessResume 7"}));
+}
+
 TEST_F(TaskWindowTest, ScriptEditorKeepsItsTaskWhenTheListChanges)
 {
     Show({Task("A", "app"), Task("B", "app"), Task("C", "app")});
