@@ -326,14 +326,38 @@ TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
     TakeCalls();
     VelmoraTask->DatabaseRemove->click();
     EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
-    Tick();
-    AnswerWith(VelmoraTaskAction->IgnoreNotification);
-    Tick();
-    Show(Tasks);
-    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
-    Tick();
-    TakeCalls();
+    // The program comes back as a new task, which the user suspends.
+    const auto suspendAgain = [&] {
+        Tick();
+        AnswerWith(VelmoraTaskAction->IgnoreNotification);
+        Tick();
+        Show(Tasks);
+        Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+        Tick();
+        TakeCalls();
+    };
+    suspendAgain();
     VelmoraTask->DatabaseClear();
+    EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
+
+    // A load hands the held program to the loaded task of its name, which keeps it through the
+    // checks until Resume; without a loaded task of that name the load resumes it.
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    suspendAgain();
+    ASSERT_TRUE(VelmoraTask->DataTaskSave(TaskDatabaseFile));
+    VelmoraTask->DatabaseLoad();
+    Tick();
+    EXPECT_EQ(TakeCalls(), QStringList{});
+    EXPECT_TRUE(Tasks[0].Suspended);
+    Show(Tasks);
+    Press(0, Qt::RightButton, VelmoraTask->ResumeMenu);
+    EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
+    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+    AnswerWith(VelmoraTaskAction->NothingNotification);
+    Tick();
+    Tasks[0].Name = QStringLiteral("Renamed");
+    TakeCalls();
+    VelmoraTask->DatabaseLoad();
     EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
 }
 
