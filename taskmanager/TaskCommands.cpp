@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTableWidget>
+#include <algorithm>
+#include <utility>
 
 const QString TaskDatabaseFile = QStringLiteral("Database/TaskDatabase.xml");
 
@@ -29,6 +31,24 @@ bool AutoChoice(QWidget* owner, const TRadioGroup* group, const QString& caption
     default:
         return false;
     }
+}
+
+// The stops of a task that leaves the list at a load go to the loaded task of its name, which holds
+// the program as the user left it; with none of that name nothing could resume them later.
+void HandOverStops(TTask& task, TTaskArray& loaded)
+{
+    if (task.StoppedProcesses.isEmpty())
+        return;
+    const auto heir = std::find_if(loaded.begin(), loaded.end(),
+                                   [&task](const TTask& each) { return each.Name == task.Name; });
+    if (heir == loaded.end()) {
+        ReleaseTaskStops(task);
+        return;
+    }
+    for (const int id : std::exchange(task.StoppedProcesses, {}))
+        if (!heir->StoppedProcesses.contains(id))
+            heir->StoppedProcesses.append(id);
+    heir->Suspended = true;
 }
 
 } // namespace
@@ -49,7 +69,7 @@ bool TVelmoraTask::DataTaskLoad(const QString& path)
     const bool loaded = LoadTaskDatabase(path, tasks, EveryTask);
     if (loaded) {
         for (TTask& task : Tasks)
-            ReleaseTaskStops(task);
+            HandOverStops(task, tasks);
         Tasks = std::move(tasks);
         databaseFileOwned_ = true;
         ScriptTasksReplaced();

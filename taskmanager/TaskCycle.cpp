@@ -421,10 +421,11 @@ void SuspendTaskFamily(TWindowHandle wnd, int processId, QList<int>& stopped)
 void ResumeTask(TTask& task)
 {
     task.Suspended = false;
-    // Without the task library nothing was stopped. A suspension of an earlier run is known only by
-    // the task's window.
-    if (task.StoppedProcesses.isEmpty() && HandleResume != nullptr &&
-        TaskWindowOf(task.Handle, task.ProcessId))
+    // Without the task library nothing was stopped. A stop of an earlier run, or of the other
+    // program of a task two programs show, is known only by the task's window.
+    const bool byWindow = task.StoppedProcesses.isEmpty() ||
+                          (task.Handle != 0 && !task.StoppedProcesses.contains(task.ProcessId));
+    if (byWindow && HandleResume != nullptr && TaskWindowOf(task.Handle, task.ProcessId))
         HandleResume(task.Handle);
     ReleaseTaskStops(task);
 }

@@ -74,6 +74,21 @@ void SetCell(QTableWidget* grid, int row, int column, const QString& text)
     item->setToolTip(text);
 }
 
+// Asked afresh, not the stored status; without the task library (the window is still reached from
+// the icon's menu) only the stored one is known.
+QString CurrentStatus(const TTask& task)
+{
+    return getStatusString != nullptr ? StatusString(task.Name, task.Handle, NowRunningItems()) : task.Status;
+}
+
+// Resume is offered for a task suspended here and for one whose program the library reads as
+// stopped ("Suspended"): a stop an earlier run left behind, or one of the other program of a task
+// two programs show.
+bool OffersResume(const TTask& task, const QString& status)
+{
+    return task.Suspended || status == QLatin1String("Suspended");
+}
+
 } // namespace
 
 const BrevantWindowList& NowRunningItems()
@@ -206,15 +221,13 @@ void TVelmoraTask::TaskDescription(int sel)
     DescriptionName->setText(task.Name);
     DescriptionParrent->setText(QStringLiteral("Parrent Application: ") +
                                 (task.Parrent.isEmpty() ? QStringLiteral("None") : task.Parrent));
-    // Asked afresh, not the stored status; without the task library (the window is still reached
-    // from the icon's menu) only the stored one is known.
-    const QString status =
-        getStatusString != nullptr ? StatusString(task.Name, task.Handle, NowRunningItems()) : task.Status;
+    const QString status = CurrentStatus(task);
     DescriptionStatus->setText(QStringLiteral("Current Status: ") + status);
     DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(task.Trust));
     CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
-    ActionTaskResume->setVisible(task.Suspended && TaskAdvanced);
-    ActionTaskSuspend->setVisible(!task.Suspended && TaskAdvanced);
+    const bool stopped = OffersResume(task, status);
+    ActionTaskResume->setVisible(stopped && TaskAdvanced);
+    ActionTaskSuspend->setVisible(!stopped && TaskAdvanced);
 }
 
 void TVelmoraTask::MonitorButtonClick(QObject*)
@@ -306,7 +319,8 @@ void TVelmoraTask::TaskListMouseDown(QObject*, Qt::MouseButton Button, QPoint Po
     SelectRow(cell.row());
     if (Button != Qt::RightButton || !TaskSelected())
         return;
-    ResumeMenu->setEnabled(Tasks[SelectedTask].Suspended);
+    const TTask& task = Tasks[SelectedTask];
+    ResumeMenu->setEnabled(OffersResume(task, CurrentStatus(task)));
     PopupMenu(TaskMenu, QCursor::pos());
 }
 

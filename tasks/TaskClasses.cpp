@@ -157,8 +157,10 @@ void RememberTaskValues(TTask& T)
 
 bool TaskNameChanged(const TTask& T)
 {
-    // A task loaded from the database has no previous name yet: its name has not changed.
-    return !T.PrevName.isEmpty() && T.Name != T.PrevName;
+    // A task read from the database has no previous name: the first check that finds it running
+    // counts as a name change, the one notice (and hold) a distrusted program running before that
+    // check gets.
+    return T.Name != T.PrevName;
 }
 
 bool TaskStatusChanged(const TTask& T)

@@ -444,8 +444,8 @@ TEST_F(TaskFixture, RepeatedAnswersCannotKeepTheTickTurning)
     EXPECT_TRUE(VelmoraMain->TaskTimer->Enabled());
 }
 
-// Saved tasks found running at the first check: the dangerous one is killed, and the distrusted one
-// raises no notice, so nothing stops it.
+// Saved tasks found running at the first check: the dangerous one is killed, and the distrusted one,
+// which has no previous name, is asked about and held stopped until the answer.
 TEST_F(TaskFixture, SavedTasksSeenRunning)
 {
     OpenWindow(1, "Menace");
@@ -456,9 +456,11 @@ TEST_F(TaskFixture, SavedTasksSeenRunning)
     Tick();
     EXPECT_TRUE(Tasks[0].KillRequested);
     EXPECT_TRUE(Tasks[0].Notification.isEmpty());
-    EXPECT_TRUE(Tasks[1].Notification.isEmpty()) << "its name did not change";
+    EXPECT_EQ(Tasks[1].Notification, "TASK CHANGED NAME ( to Distrusted)");
+    AnswerWith(VelmoraTaskAction->NothingNotification);
     Tick();
-    EXPECT_EQ(TakeCalls(), QStringList{"HandleKillOf 1 1"});
+    EXPECT_EQ(shownNotices, QStringList{"TASK CHANGED NAME ( to Distrusted)"});
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleKillOf 1 1", "HandleSuspendOf 2 2", "ProcessResume 2"}));
     EXPECT_EQ(Tasks[0].Handle, 0u);
 }
 

@@ -1,6 +1,7 @@
 // The task cycle against the real task library on a real display, with whichever window manager the
 // test runs under: programs open windows, the checks make them tasks, the dialog asks and the
-// answers act on the programs; a saved Dangerous task is killed at the first check that sees it.
+// answers act on the programs; a saved Dangerous task is killed at the first check that sees it, and
+// a saved Distrusted one is held while it is asked about.
 #include "platform/Application.h"
 #include "platform/EnumWindows.h"
 #include "platform/Timer.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -281,6 +283,18 @@ TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
     VelmoraTask->ActionTaskResumeClick(nullptr);
     EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
 
+    // A stop an earlier run left behind is known by the task's window alone: while the task shows
+    // that program it offers Resume, which wakes it.
+    held = Tasks[0].ProcessId;
+    ASSERT_EQ(::kill(held, SIGSTOP), 0);
+    VelmoraTask->AdvancedTaskClick(nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        VelmoraTask->TaskDescription(0);
+        return !VelmoraTask->ActionTaskResume->isHidden();
+    })) << "no Resume offered";
+    VelmoraTask->ActionTaskResumeClick(nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(held) != 'T'; }));
+
     held = Tasks[0].ProcessId;
     VelmoraTask->ActionTaskSuspendClick(nullptr);
     Tick();
@@ -310,6 +324,38 @@ TEST_F(TaskRoad, ProgramsStoppedForATaskAreResumedWhateverWindowItShows)
     Tick();
     EXPECT_EQ(asked.size(), 1);
     EXPECT_TRUE(WaitUntil([&] { return ProcessState(frozen->Pid()) != 'T'; }));
+}
+
+// A saved Distrusted program that runs before the manager starts is new by name to the run: the
+// first check asks about it, and it stays stopped until the answer.
+TEST_F(TaskRoad, SavedDistrustedProgramRunningAtStartIsHeldUntilTheAnswer)
+{
+    auto frozen = Program(QStringLiteral("Frozen"));
+    ASSERT_TRUE(WaitUntil([&] { return Listed(frozen->Window()); }));
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("Database")));
+    Tasks = {TTask()};
+    Tasks[0].Name = QStringLiteral("Frozen");
+    Tasks[0].Trust = -2;
+    ASSERT_TRUE(VelmoraTask->DataTaskSave(TaskDatabaseFile));
+    Tasks.clear();
+    ASSERT_TRUE(VelmoraTask->DataTaskLoad(TaskDatabaseFile));
+    bool held = false;
+    int turns = 0;
+    user = [&](const QString& task) -> QPushButton* {
+        if (task != QStringLiteral("Frozen"))
+            return VelmoraTaskAction->NothingNotification;
+        held = ProcessState(frozen->Pid()) == 'T';
+        return held || ++turns > 50 ? VelmoraTaskAction->NothingNotification : nullptr;
+    };
+    VelmoraTask->ManagerStarted = true;
+    Tick();
+    EXPECT_EQ(Tasks[0].Notification, "TASK CHANGED NAME ( to Frozen)");
+    Tick();
+    EXPECT_TRUE(asked.contains(QStringLiteral("Frozen: TASK CHANGED NAME ( to Frozen)")))
+        << asked.join(u'\n').toStdString();
+    EXPECT_TRUE(held) << "the program ran while it was asked about";
+    EXPECT_TRUE(WaitUntil([&] { return ProcessState(frozen->Pid()) != 'T'; }));
+    EXPECT_EQ(Tasks[0].Trust, -2);
 }
 
 } // namespace

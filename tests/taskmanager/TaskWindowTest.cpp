@@ -326,15 +326,70 @@ TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
     TakeCalls();
     VelmoraTask->DatabaseRemove->click();
     EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
-    Tick();
-    AnswerWith(VelmoraTaskAction->IgnoreNotification);
-    Tick();
-    Show(Tasks);
-    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
-    Tick();
-    TakeCalls();
+    // The program comes back as a new task, which the user suspends.
+    const auto suspendAgain = [&] {
+        Tick();
+        AnswerWith(VelmoraTaskAction->IgnoreNotification);
+        Tick();
+        Show(Tasks);
+        Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+        Tick();
+        TakeCalls();
+    };
+    suspendAgain();
     VelmoraTask->DatabaseClear();
     EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
+
+    // A load hands the held program to the loaded task of its name, which keeps it through the
+    // checks until Resume; without a loaded task of that name the load resumes it.
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    suspendAgain();
+    ASSERT_TRUE(VelmoraTask->DataTaskSave(TaskDatabaseFile));
+    VelmoraTask->DatabaseLoad();
+    Tick();
+    EXPECT_EQ(TakeCalls(), QStringList{});
+    EXPECT_TRUE(Tasks[0].Suspended);
+    Show(Tasks);
+    Press(0, Qt::RightButton, VelmoraTask->ResumeMenu);
+    EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
+    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+    AnswerWith(VelmoraTaskAction->NothingNotification);
+    Tick();
+    Tasks[0].Name = QStringLiteral("Renamed");
+    TakeCalls();
+    VelmoraTask->DatabaseLoad();
+    EXPECT_EQ(TakeCalls(), QStringList{"ProcessResume 7"});
+}
+
+// A program an earlier run left stopped is offered Resume, which wakes it; when the task shows it
+// beside a program stopped here, Resume wakes both.
+TEST_F(TaskWindowTest, ProgramLeftStoppedIsOfferedResume)
+{
+    OpenWindow(7, "Editor");
+    SetText(7, "status", "Suspended");
+    Tasks = {Task("Editor", "fakeapp", 3)};
+    VelmoraTaskExpert->SpeedTaskBar->setValue(1);
+    StartManager();
+    Tick();
+    Show(Tasks);
+    VelmoraTask->AdvancedTask->click();
+    Press(0, Qt::LeftButton);
+    EXPECT_FALSE(VelmoraTask->ActionTaskResume->isHidden());
+    EXPECT_TRUE(VelmoraTask->ActionTaskSuspend->isHidden());
+    Press(0, Qt::RightButton, VelmoraTask->ResumeMenu);
+    EXPECT_TRUE(resumeEnabled);
+    EXPECT_EQ(TakeCalls(), QStringList{"HandleResume 7"});
+
+    SetText(7, "status", "Running");
+    Press(0, Qt::RightButton, VelmoraTask->SuspendMenu);
+    Tick();
+    OpenWindow(9, "Editor");
+    SetText(9, "status", "Suspended");
+    Tick();
+    ASSERT_EQ(Tasks[0].Handle, 9u);
+    TakeCalls();
+    VelmoraTask->ActionTaskResume->click();
+    EXPECT_EQ(TakeCalls(), (QStringList{"HandleResume 9", "ProcessResume 7"}));
 }
 
 TEST_F(TaskWindowTest, ScriptEditorKeepsItsTaskWhenTheListChanges)

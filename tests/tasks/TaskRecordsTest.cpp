@@ -50,6 +50,7 @@ TEST_F(TaskRecords, ClearTaskGivesTheInitialValues)
 TEST_F(TaskRecords, ChangeTestsFollowTheirOwnRules)
 {
     TTask task = NamedTask("Editor");
+    EXPECT_TRUE(TaskNameChanged(task)) << "a task read from the database has no previous name";
     task.PrevName = "editor";
     EXPECT_TRUE(TaskNameChanged(task));
     task.Status = "Running";
