@@ -32,8 +32,7 @@ void TVelmoraTask::BuildForm()
     DatabaseExpert = Button(this, "DatabaseExpert", QStringLiteral("Expert Options"));
     HideTaskManager = Button(this, "HideTaskManager", QStringLiteral("Close Task Management"));
 
-    TaskList = new QTableWidget(1, 6, this);
-    TaskList->setObjectName(QStringLiteral("TaskList"));
+    TaskList = Grid(this, QStringLiteral("TaskList"), 1, 6);
     TaskList->setHorizontalHeaderLabels({QStringLiteral("TASK NAME"), QStringLiteral("PARRENT APPLICATION"),
                                          QStringLiteral("STATUS"), QStringLiteral("TRUST"),
                                          QStringLiteral("WINDOW CLASS"), QStringLiteral("EXECUTABLE")});
