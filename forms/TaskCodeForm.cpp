@@ -14,6 +14,7 @@ namespace {
 QTableWidget* RelationGrid(QWidget* owner, const QString& name, int columns)
 {
     QTableWidget* grid = Grid(owner, name, 2, columns);
+    grid->setAccessibleName(name); // what screen readers call it: "Conditions" or "Actions"
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -46,6 +47,9 @@ void TVelmoraTaskCode::BuildForm()
     LogErrorDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     LogErrorDescription->setMaximumHeight(LogErrorDescription->fontMetrics().lineSpacing() * 4);
     CodeDescription = Description(this, QStringLiteral("CodeDescription"), {});
+    // Names for screen readers: what each text tells.
+    LogErrorDescription->setAccessibleName(QStringLiteral("Conditions and actions"));
+    CodeDescription->setAccessibleName(QStringLiteral("The following code is created"));
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Conditions, 0, 0, 1, 2);

@@ -141,6 +141,8 @@ void TVelmoraTaskExpert::BuildForm()
     Excludes = Page(ExpertOptionsTab, QStringLiteral("Excludes"), QStringLiteral("Exclude Filter"));
     ExcludeLabel = Label(Excludes, "ExcludeLabel", QStringLiteral("Exclude tasks whose names contain:"));
     ExcludeTable = Grid(Excludes, QStringLiteral("ExcludeTable"), 1, 1);
+    // Screen readers name a grid by its own name only, never by a buddy label.
+    ExcludeTable->setAccessibleName(ExcludeLabel->text());
     ExcludeTable->setItem(0, 0, new QTableWidgetItem);
     ExcludeTable->horizontalHeader()->hide();
     ExcludeTable->verticalHeader()->hide();

@@ -195,7 +195,7 @@ void TVelmoraTask::TaskDescription(int sel)
         DescriptionName->setText(QStringLiteral("No Task Selected"));
         // Unlike clear(), an unchanged text repaints nothing: the panel is refilled every tick.
         DescriptionStatus->setText(QString());
-        CustomTrustLabel->setText(QString());
+        ShowNewTrust(QString());
         DescriptionParrent->setText(QStringLiteral(
             "Click on the appropriate row above, in order to view or edit the perspective task."));
         DescriptionTrust->setText(QStringLiteral("Pressing the \"Script\" button now, will generate a global "
@@ -212,7 +212,7 @@ void TVelmoraTask::TaskDescription(int sel)
         getStatusString != nullptr ? StatusString(task.Name, task.Handle, NowRunningItems()) : task.Status;
     DescriptionStatus->setText(QStringLiteral("Current Status: ") + status);
     DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(task.Trust));
-    CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
+    ShowNewTrust(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
     ActionTaskResume->setVisible(task.Suspended && TaskAdvanced);
     ActionTaskSuspend->setVisible(!task.Suspended && TaskAdvanced);
 }
@@ -381,7 +381,14 @@ void TVelmoraTask::Trust_4MenuClick(QObject*)
 
 void TVelmoraTask::CustomTrustBarChange(QObject*)
 {
-    CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
+    ShowNewTrust(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
+}
+
+void TVelmoraTask::ShowNewTrust(const QString& text)
+{
+    CustomTrustLabel->setText(text);
+    // With no task selected the label is empty: the bar then keeps a name of its own.
+    CustomTrustBar->setAccessibleName(text.isEmpty() ? QStringLiteral("New Trust") : QString());
 }
 
 void TVelmoraTask::CustomTrustButtonClick(QObject*)
