@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QtMath>
 
 QPushButton* Button(QWidget* owner, const QString& name, const QString& caption)
@@ -20,6 +21,14 @@ QLabel* Label(QWidget* owner, const QString& name, const QString& caption)
     auto* label = new QLabel(caption, owner);
     label->setObjectName(name);
     return label;
+}
+
+QTableWidget* Grid(QWidget* owner, const QString& name, int rows, int columns)
+{
+    auto* grid = new QTableWidget(rows, columns, owner);
+    grid->setObjectName(name);
+    grid->setTabKeyNavigation(false);
+    return grid;
 }
 
 QPlainTextEdit* Description(QWidget* owner, const QString& name, const QStringList& lines)

@@ -50,6 +50,8 @@ void TVelmoraMain::BuildForm()
     MemoryBar->setRange(0, 100);
     MemoryBar->setValue(0);
     MemoryBar->setTextVisible(false);
+    // Named after the button above it, whose caption tells the same memory in figures.
+    MemoryBar->setAccessibleName(QStringLiteral("Memory"));
     // A smooth lime bar. Its background is a pale lime rather than lime itself, or the position could
     // not be seen at all.
     MemoryBar->setStyleSheet(

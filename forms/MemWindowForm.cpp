@@ -41,6 +41,11 @@ void TVelmoraMem::BuildForm()
     VirtualMemoryGauge = Gauge(this, "VirtualMemoryGauge", QColor(128, 128, 128));
     PageMemoryLabel = Label(this, "PageMemoryLabel", QStringLiteral("Used Page File"));
     PageMemoryGauge = Gauge(this, "PageMemoryGauge", QColor(128, 128, 128));
+    // The label above each gauge names it for screen readers, with the figures it shows.
+    FreeMemoryLabel->setBuddy(FreeMemoryGauge);
+    UsedMemoryLabel->setBuddy(UsedMemoryGauge);
+    VirtualMemoryLabel->setBuddy(VirtualMemoryGauge);
+    PageMemoryLabel->setBuddy(PageMemoryGauge);
     for (QWidget* extra : std::initializer_list<QWidget*>{
              ExtraStatisticsLabel, VirtualMemoryLabel, VirtualMemoryGauge, PageMemoryLabel, PageMemoryGauge})
         extra->setVisible(false);

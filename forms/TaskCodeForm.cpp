@@ -11,10 +11,10 @@
 namespace {
 
 // Read-only, one header row of cells, two rows at start; the first row below the header is current.
-QTableWidget* Grid(QWidget* owner, const QString& name, int columns)
+QTableWidget* RelationGrid(QWidget* owner, const QString& name, int columns)
 {
-    auto* grid = new QTableWidget(2, columns, owner);
-    grid->setObjectName(name);
+    QTableWidget* grid = Grid(owner, name, 2, columns);
+    grid->setAccessibleName(name); // what screen readers call it: "Conditions" or "Actions"
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -35,9 +35,9 @@ void TVelmoraTaskCode::BuildForm()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     // The controls that take focus are created in screen order, which Tab follows.
-    Conditions = Grid(this, QStringLiteral("Conditions"), 4);
+    Conditions = RelationGrid(this, QStringLiteral("Conditions"), 4);
     AddCondition = Button(this, QStringLiteral("AddCondition"), QStringLiteral("Add/Change Condition "));
-    Actions = Grid(this, QStringLiteral("Actions"), 5);
+    Actions = RelationGrid(this, QStringLiteral("Actions"), 5);
     AddAction = Button(this, QStringLiteral("AddAction"), QStringLiteral("Add/Change Action"));
     ApplyButton = Button(this, QStringLiteral("ApplyButton"), QStringLiteral("Finished Code"));
     LogErrorDescription = Description(
@@ -47,6 +47,9 @@ void TVelmoraTaskCode::BuildForm()
     LogErrorDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     LogErrorDescription->setMaximumHeight(LogErrorDescription->fontMetrics().lineSpacing() * 4);
     CodeDescription = Description(this, QStringLiteral("CodeDescription"), {});
+    // Names for screen readers: what each text tells.
+    LogErrorDescription->setAccessibleName(QStringLiteral("Conditions and actions"));
+    CodeDescription->setAccessibleName(QStringLiteral("The following code is created"));
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Conditions, 0, 0, 1, 2);

@@ -4,8 +4,10 @@
 #include "platform/RadioGroup.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,6 +34,21 @@ public:
             connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
         }
         return editor;
+    }
+
+    // Tab and Shift+Tab end an edit and leave the grid, as they do when no cell is edited.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* editor = qobject_cast<QWidget*>(object);
+        auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+        if (editor == nullptr || key == nullptr ||
+            (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab))
+            return QStyledItemDelegate::eventFilter(object, event);
+        emit commitData(editor);
+        emit closeEditor(editor);
+        QKeyEvent leave(QEvent::KeyPress, key->key(), key->modifiers());
+        QCoreApplication::sendEvent(parent(), &leave);
+        return true;
     }
 };
 
@@ -123,8 +140,9 @@ void TVelmoraTaskExpert::BuildForm()
 
     Excludes = Page(ExpertOptionsTab, QStringLiteral("Excludes"), QStringLiteral("Exclude Filter"));
     ExcludeLabel = Label(Excludes, "ExcludeLabel", QStringLiteral("Exclude tasks whose names contain:"));
-    ExcludeTable = new QTableWidget(1, 1, Excludes);
-    ExcludeTable->setObjectName(QStringLiteral("ExcludeTable"));
+    ExcludeTable = Grid(Excludes, QStringLiteral("ExcludeTable"), 1, 1);
+    // Screen readers name a grid by its own name only, never by a buddy label.
+    ExcludeTable->setAccessibleName(ExcludeLabel->text());
     ExcludeTable->setItem(0, 0, new QTableWidgetItem);
     ExcludeTable->horizontalHeader()->hide();
     ExcludeTable->verticalHeader()->hide();

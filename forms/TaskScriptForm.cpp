@@ -18,6 +18,7 @@ void TVelmoraTaskScript::BuildForm()
     RemoveCode = Button(this, QStringLiteral("RemoveCode"), QStringLiteral("Remove Code Line"));
     CodeList = new QListWidget(this);
     CodeList->setObjectName(QStringLiteral("CodeList"));
+    CodeList->setAccessibleName(QStringLiteral("Code Lines"));
     CodeList->addItem(QStringLiteral("Add code"));
     ApplyTaskScript = Button(this, QStringLiteral("ApplyTaskScript"), QStringLiteral("Apply Task Script"));
     HideTaskScript = Button(this, QStringLiteral("HideTaskScript"), QStringLiteral("Cancel"));

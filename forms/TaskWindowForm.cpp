@@ -32,8 +32,8 @@ void TVelmoraTask::BuildForm()
     DatabaseExpert = Button(this, "DatabaseExpert", QStringLiteral("Expert Options"));
     HideTaskManager = Button(this, "HideTaskManager", QStringLiteral("Close Task Management"));
 
-    TaskList = new QTableWidget(1, 6, this);
-    TaskList->setObjectName(QStringLiteral("TaskList"));
+    TaskList = Grid(this, QStringLiteral("TaskList"), 1, 6);
+    TaskList->setAccessibleName(QStringLiteral("Tasks"));
     TaskList->setHorizontalHeaderLabels({QStringLiteral("TASK NAME"), QStringLiteral("PARRENT APPLICATION"),
                                          QStringLiteral("STATUS"), QStringLiteral("TRUST"),
                                          QStringLiteral("WINDOW CLASS"), QStringLiteral("EXECUTABLE")});
@@ -77,6 +77,7 @@ void TVelmoraTask::BuildForm()
     CustomTrustBar->setRange(-4, 4);
     CustomTrustBar->setValue(0);
     CustomTrustLabel->setBuddy(CustomTrustBar); // names the bar for screen readers
+    ShowNewTrust(QString());
     CustomTrustButton = Button(this, "CustomTrustButton", QStringLiteral("Apply new trust"));
     MonitorButton = Button(this, "MonitorButton", QStringLiteral("Create Monitor"));
     TaskScriptButton = Button(this, "TaskScriptButton", QStringLiteral("Scripting"));

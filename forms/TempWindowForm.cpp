@@ -53,6 +53,7 @@ void TVelmoraTemp::BuildForm()
 
     TempLevelLabel = KeptLabel(this, QStringLiteral("TempLevelLabel"), QStringLiteral("Average Temperature"));
     TempLevelGauge = Gauge(this, QStringLiteral("TempLevelGauge"));
+    TempLevelLabel->setBuddy(TempLevelGauge); // names the gauge for screen readers
 
     QLabel** const coreLabels[] = {&TempCore1Label, &TempCore2Label, &TempCore3Label, &TempCore4Label,
                                    &TempCore5Label, &TempCore6Label, &TempCore7Label, &TempCore8Label};
@@ -62,6 +63,7 @@ void TVelmoraTemp::BuildForm()
         *coreLabels[k] = KeptLabel(this, QStringLiteral("TempCore%1Label").arg(k + 1),
                                    QStringLiteral("Core %1 temperature").arg(k + 1));
         *coreBars[k] = Gauge(this, QStringLiteral("TempCore%1Bar").arg(k + 1));
+        (*coreLabels[k])->setBuddy(*coreBars[k]);
         (*coreLabels[k])->setVisible(false);
         (*coreBars[k])->setVisible(false);
     }

@@ -210,7 +210,7 @@ void TVelmoraTask::TaskDescription(int sel)
         DescriptionName->setText(QStringLiteral("No Task Selected"));
         // Unlike clear(), an unchanged text repaints nothing: the panel is refilled every tick.
         DescriptionStatus->setText(QString());
-        CustomTrustLabel->setText(QString());
+        ShowNewTrust(QString());
         DescriptionParrent->setText(QStringLiteral(
             "Click on the appropriate row above, in order to view or edit the perspective task."));
         DescriptionTrust->setText(QStringLiteral("Pressing the \"Script\" button now, will generate a global "
@@ -224,7 +224,7 @@ void TVelmoraTask::TaskDescription(int sel)
     const QString status = CurrentStatus(task);
     DescriptionStatus->setText(QStringLiteral("Current Status: ") + status);
     DescriptionTrust->setText(QStringLiteral("User Trust: ") + TrustDescription(task.Trust));
-    CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
+    ShowNewTrust(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
     const bool stopped = OffersResume(task, status);
     ActionTaskResume->setVisible(stopped && TaskAdvanced);
     ActionTaskSuspend->setVisible(!stopped && TaskAdvanced);
@@ -395,7 +395,14 @@ void TVelmoraTask::Trust_4MenuClick(QObject*)
 
 void TVelmoraTask::CustomTrustBarChange(QObject*)
 {
-    CustomTrustLabel->setText(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
+    ShowNewTrust(QStringLiteral("New Trust: ") + TrustDescription(CustomTrustBar->value()));
+}
+
+void TVelmoraTask::ShowNewTrust(const QString& text)
+{
+    CustomTrustLabel->setText(text);
+    // With no task selected the label is empty: the bar then keeps a name of its own.
+    CustomTrustBar->setAccessibleName(text.isEmpty() ? QStringLiteral("New Trust") : QString());
 }
 
 void TVelmoraTask::CustomTrustButtonClick(QObject*)

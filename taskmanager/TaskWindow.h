@@ -161,6 +161,8 @@ protected:
 private:
     void BuildForm();
     void ConnectHandlers();
+    // Writes the new trust's label, which names the trust bar for screen readers.
+    void ShowNewTrust(const QString& text);
     void SelectRow(int row);
     void SetMenuTrust(int trust);
     void ClearTasks();

@@ -6,12 +6,14 @@
 #include "tasks/TaskClasses.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -88,7 +90,21 @@ TEST_F(EditorsFixture, CodeEditorAddsChangesAndRefusesRelations)
     ASSERT_EQ(ActionCount(code), 1);
     EXPECT_EQ(Row(editor->Actions, 1), QStringList({"Perform", "Running", "=", "False"}));
 
-    editor->ApplyButton->click();
+    // By keys alone: Tab and Shift+Tab leave a grid for the buttons, the arrows move inside it.
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    editor->Actions->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(editor->Actions, Qt::Key_Up);
+    EXPECT_EQ(editor->Actions->currentRow(), 1);
+    QTest::keyClick(editor->Actions, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), editor->AddCondition);
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{editor->Actions, editor->AddAction, editor->ApplyButton}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(editor->ApplyButton, Qt::Key_Space);
+    EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(Lines(VelmoraTaskScript->CodeList), QStringList({CodeToText(EditedScript[0]), "Add code"}));
     EXPECT_EQ(editor->CodeDescription->toPlainText(),
               "The following code is created:\n" + CodeToText(EditedScript[0]));

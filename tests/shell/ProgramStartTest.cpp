@@ -430,6 +430,8 @@ TEST_F(ProgramStartTest, ABoxLeavesTheOtherWindowsUsableAndExitEndsItsWait)
 TEST_F(ProgramStartTest, EveryTrackBarIsNamedByItsLabel)
 {
     Start();
+    // The trust bar's label, empty while no task is selected, is written once the bar moves.
+    VelmoraTask->CustomTrustBar->setValue(1);
     const auto monitor = std::make_unique<TVelmoraTaskResource>();
     int bars = 0;
     for (QWidget* window : QApplication::topLevelWidgets()) {

@@ -2,6 +2,7 @@
 #include "memory/MemExpert.h"
 #include "memory/MemWindow.h"
 #include "platform/Application.h"
+#include "platform/Gauge.h"
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
@@ -17,11 +18,13 @@
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/WorkingFolder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -88,6 +91,24 @@ std::string CutTexts(QWidget* window)
     return cut.join(QLatin1Char('\n')).toStdString();
 }
 
+// Every shown control that a screen reader finds without a name: whatever takes the focus (itself,
+// not through another), and the gauges and bars that show a figure. A fixed text is read whole.
+std::string Unnamed(QWidget* window)
+{
+    QStringList unnamed;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        const bool met = ((control->focusPolicy() & Qt::TabFocus) != 0 && control->focusProxy() == nullptr) ||
+                         qobject_cast<TGauge*>(control) || qobject_cast<QProgressBar*>(control);
+        auto* text = qobject_cast<QPlainTextEdit*>(control);
+        const bool fixed = text != nullptr && !text->isEnabled() && !text->toPlainText().isEmpty();
+        if (met && !fixed && control->isVisible() &&
+            QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty())
+            unnamed.append(window->objectName() + QLatin1Char('.') + control->objectName() +
+                           QLatin1Char(' ') + control->metaObject()->className());
+    }
+    return unnamed.join(QLatin1Char('\n')).toStdString();
+}
+
 // Each step of the window's Tab chain that goes back on the screen (up, or left along a row).
 QStringList TabStepsBack(QWidget* window)
 {
@@ -108,8 +129,9 @@ QStringList TabStepsBack(QWidget* window)
     return back;
 }
 
-// Shows the window and each of its pages, as the user would look at them: every text whole, and
-// Tab going down the screen and along each row, back to the top only from the last control.
+// Shows the window and each of its pages, as the user would look at them: every text whole, every
+// control named, and Tab going down the screen and along each row, back to the top only from the last
+// control.
 void ExpectWhole(QWidget* window)
 {
     window->show();
@@ -121,6 +143,7 @@ void ExpectWhole(QWidget* window)
             QApplication::processEvents();
         }
         EXPECT_EQ(CutTexts(window), "") << "page " << page;
+        EXPECT_EQ(Unnamed(window), "") << "page " << page;
         EXPECT_LE(TabStepsBack(window).size(), 1) << TabStepsBack(window).join(", ").toStdString();
     }
     window->hide();
@@ -186,6 +209,10 @@ TEST_P(WindowTextsTest, EveryWindowShowsItsTextsWholeAndTabFollowsTheScreen)
         EXPECT_EQ(grid->item(0, column)->toolTip().toStdString(), grid->item(0, column)->text().toStdString())
             << column;
     VelmoraTask->AdvancedTask->click();
+    ExpectWhole(VelmoraTask);
+    Tasks.clear();
+    VelmoraTask->updateTaskList();
+    VelmoraTask->TaskDescription(-1);
     ExpectWhole(VelmoraTask);
 
     VelmoraTaskAction->DescriptionStatus->setText(QStringLiteral("Current Status: Not Responding"));

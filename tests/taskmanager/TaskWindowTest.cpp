@@ -289,6 +289,32 @@ TEST_F(TaskWindowTest, WithDesktopTasksHiddenOrShownEveryCommandActsOnTheSelecte
     EXPECT_FALSE(Tasks[1].KillRequested);
 }
 
+// The keyboard alone: the arrows pick a task in the grid, and Tab leaves it for the commands.
+TEST_F(TaskWindowTest, ArrowsPickATaskAndTabReachesItsCommands)
+{
+    Show({Task("One", "app"), Task("Two", "app")});
+    VelmoraTask->AdvancedTask->click();
+    VelmoraTask->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(VelmoraTask));
+    const auto tabTo = [](QWidget* to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        for (int step = 0; step < 12 && QApplication::focusWidget() != to; ++step)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+        return QApplication::focusWidget() == to;
+    };
+    ASSERT_TRUE(tabTo(VelmoraTask->TaskList));
+    QTest::keyClick(VelmoraTask->TaskList, Qt::Key_Down);
+    QTest::keyClick(VelmoraTask->TaskList, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), VelmoraTask->CustomTrustBar);
+    ASSERT_TRUE(tabTo(VelmoraTask->ActionTaskKill));
+    QTest::keyClick(VelmoraTask->ActionTaskKill, Qt::Key_Space);
+    EXPECT_TRUE(Tasks[1].KillRequested);
+    EXPECT_FALSE(Tasks[0].KillRequested);
+    // Back into the grid, and out of it the other way.
+    ASSERT_TRUE(tabTo(VelmoraTask->TaskList, Qt::ShiftModifier));
+    QTest::keyClick(VelmoraTask->TaskList, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), VelmoraTask->HideTaskManager);
+}
+
 TEST_F(TaskWindowTest, ResumeCancelsASuspendNotYetCarriedOut)
 {
     OpenWindow(7, "Editor");
@@ -498,6 +524,13 @@ TEST_F(TaskWindowTest, ExcludeRowsAreAddedRemovedAndCountWhileTyped)
     auto* editor = table->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, "edit");
+    EXPECT_EQ(rows(), (QStringList{"b", "edit"}));
+    // Tab ends the edit and leaves the grid, as it does when no cell is edited.
+    VelmoraTaskExpert->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(VelmoraTaskExpert));
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), VelmoraTaskExpert->ExcludeAdd);
     EXPECT_EQ(rows(), (QStringList{"b", "edit"}));
     OpenWindow(7, "Editor");
     StartManager();
