@@ -71,10 +71,17 @@ bool FollowHeldTask()
 constexpr int UnseenTurnsLimit = 10;
 int openRounds = 0;
 
+// A window the user minimised is mapped again as an icon, unless its state is cleared.
+void ClearMinimised(TVelmoraTaskAction* dialog)
+{
+    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+}
+
 // Puts the notice on screen. A dialog still up from the round's last notice stays up, its controls
 // set as a fresh show sets them: a window manager may lose a dialog hidden and shown again at once.
 void ShowNotice(TVelmoraTaskAction* dialog)
 {
+    ClearMinimised(dialog);
     if (dialog->isVisible()) {
         dialog->FormHide(dialog);
         dialog->FormShow(dialog);
@@ -106,12 +113,16 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
             SuspendTaskWindow(handle, processId, hold->stopped);
         else if (!resumed && trust == -3)
             SuspendTaskFamily(handle, processId, hold->stopped);
-        // A window manager may still let the dialog go: after a second unseen it is hidden, and shown
-        // again at the next turn, an event-loop round later.
+        // A window manager may still keep the dialog off the screen. Minimised, it is brought back as a
+        // normal window; let go, it is hidden after a second unseen and shown again at the next turn,
+        // an event-loop round later.
         if (!dialog->isVisible()) {
             ShowNotice(dialog);
         } else if (WindowViewable(*dialog)) {
             unseenTurns = 0;
+        } else if (dialog->isMinimized()) {
+            ClearMinimised(dialog);
+            dialog->activateWindow();
         } else if (++unseenTurns == UnseenTurnsLimit) {
             unseenTurns = 0;
             dialog->setVisible(false);
