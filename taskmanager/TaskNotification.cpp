@@ -6,9 +6,11 @@
 #include "taskmanager/TaskLibrary.h"
 #include "taskmanager/TaskWindow.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <algorithm>
@@ -71,10 +73,17 @@ bool FollowHeldTask()
 constexpr int UnseenTurnsLimit = 10;
 int openRounds = 0;
 
+// A window the user minimised is mapped again as an icon, unless its state is cleared.
+void ClearMinimised(TVelmoraTaskAction* dialog)
+{
+    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+}
+
 // Puts the notice on screen. A dialog still up from the round's last notice stays up, its controls
 // set as a fresh show sets them: a window manager may lose a dialog hidden and shown again at once.
 void ShowNotice(TVelmoraTaskAction* dialog)
 {
+    ClearMinimised(dialog);
     if (dialog->isVisible()) {
         dialog->FormHide(dialog);
         dialog->FormShow(dialog);
@@ -83,6 +92,7 @@ void ShowNotice(TVelmoraTaskAction* dialog)
     }
     dialog->raise();
     dialog->activateWindow();
+    dialog->NoticeShown();
 }
 
 // Shows the dialog and waits until it is answered, handling events as they come. A task of trust -2
@@ -106,15 +116,22 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
             SuspendTaskWindow(handle, processId, hold->stopped);
         else if (!resumed && trust == -3)
             SuspendTaskFamily(handle, processId, hold->stopped);
-        // A window manager may still let the dialog go: after a second unseen it is hidden, and shown
-        // again at the next turn, an event-loop round later.
+        // A window manager may still keep the dialog off the screen. Minimised, it is brought back as a
+        // normal window; let go, it is hidden after a second unseen and shown again at the next turn,
+        // an event-loop round later. Its text is not on the screen meanwhile.
         if (!dialog->isVisible()) {
             ShowNotice(dialog);
         } else if (WindowViewable(*dialog)) {
             unseenTurns = 0;
-        } else if (++unseenTurns == UnseenTurnsLimit) {
-            unseenTurns = 0;
-            dialog->setVisible(false);
+        } else {
+            dialog->NoticeShown();
+            if (dialog->isMinimized()) {
+                ClearMinimised(dialog);
+                dialog->activateWindow();
+            } else if (++unseenTurns == UnseenTurnsLimit) {
+                unseenTurns = 0;
+                dialog->setVisible(false);
+            }
         }
         Application::WaitForMessages(100, answered);
     }
@@ -275,8 +292,13 @@ TVelmoraTaskAction::TVelmoraTaskAction(QWidget* parent)
     // A window manager's close request is no way around the answer.
     OnClose = [this](bool& close) {
         close = false;
-        NothingNotificationClick(this);
+        if (AnswerOpen())
+            NothingNotificationClick(this);
     };
+    installEventFilter(this);
+    for (QPushButton* answer :
+         {IgnoreNotification, AllowToRun, NothingNotification, KillToRun, SuspiciousRun, SuspendRun})
+        answer->installEventFilter(this);
     Guarded([this] { FormCreate(this); });
 }
 
@@ -386,6 +408,46 @@ void TVelmoraTaskAction::CustomTrustBarChange(QObject*)
     CustomTrustVal = CustomTrustBar->value();
     CustomTrustLabel->setText(CustomTrustVal == 0 ? QStringLiteral("Automatic")
                                                   : TrustDescription(CustomTrustVal));
+}
+
+void TVelmoraTaskAction::NoticeShown()
+{
+    answersFrom_ = std::chrono::steady_clock::now() + AnswerDelay;
+    // Qt would give a dialog shown again the button of the last answer.
+    setFocus(Qt::OtherFocusReason);
+}
+
+bool TVelmoraTaskAction::AnswerOpen() const
+{
+    return std::chrono::steady_clock::now() >= answersFrom_;
+}
+
+bool TVelmoraTaskAction::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    // Also when the user brings the dialog back from an icon.
+    if (type == QEvent::Show && watched == this) {
+        NoticeShown();
+        return false;
+    }
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                       (type == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat());
+    const bool input =
+        press || type == QEvent::KeyPress || type == QEvent::KeyRelease ||
+        type == QEvent::MouseButtonRelease ||
+        (type == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton);
+    if (press)
+        pressBegan_ = std::chrono::steady_clock::now();
+    if (!input || pressBegan_ >= answersFrom_)
+        return false;
+    // A button held down since before the text changed is let go without a click, and a click that
+    // comes too soon leaves the focus where it was not: on no answer.
+    if (auto* button = qobject_cast<QAbstractButton*>(watched)) {
+        button->setDown(false);
+        if (press)
+            setFocus(Qt::OtherFocusReason);
+    }
+    return true;
 }
 
 void TVelmoraTaskAction::keyPressEvent(QKeyEvent* event)

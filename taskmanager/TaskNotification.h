@@ -2,6 +2,8 @@
 
 #include "platform/Form.h"
 
+#include <chrono>
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -24,6 +26,10 @@ public:
     int CustomTrustVal = 0;
     // The current notice has its answer; the dialog stays up until its round of notices ends.
     bool Answered = false;
+    // An answer counts only from a press that begins once the notice's current text has been on the
+    // screen this long: keys typed for another window, or the second click of a double click on the
+    // last notice, answer nothing.
+    static constexpr std::chrono::milliseconds AnswerDelay{500};
 
     QLabel* DescriptionName = nullptr;
     QLabel* DescriptionChange = nullptr;
@@ -60,15 +66,26 @@ public:
     void TimeRepeatBarChange(QObject* Sender);
     void CustomTrustBarChange(QObject* Sender);
 
+    // The notice's text is new on the screen (shown, shown again, changed in place, or not seen yet):
+    // the answer delay starts again, and the focus leaves the answer buttons.
+    void NoticeShown();
+
 protected:
     // Esc answers "Do Nothing", as a window manager's close request does.
     void keyPressEvent(QKeyEvent* event) override;
+    // Holds back the input that begins before the answer delay has passed.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildForm();
     void Answer(int code);
     // The repeat window's label, bar and boxes.
     void EnableRepeatControls(bool enabled);
+    bool AnswerOpen() const;
+
+    std::chrono::steady_clock::time_point answersFrom_;
+    // When the press that the input at hand belongs to began.
+    std::chrono::steady_clock::time_point pressBegan_;
 };
 
 extern TVelmoraTaskAction* VelmoraTaskAction;

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <dlfcn.h>
+#include <thread>
 
 namespace {
 
@@ -208,10 +209,14 @@ TEST_F(TaskFixture, AnswersBecomeTrustAndRequests)
     EXPECT_EQ(TakeCalls(), QStringList{"HandleKillOf 1 0"});
     EXPECT_EQ(VelmoraTaskAction->CustomTrustLabel->text(), TrustDescription(-2));
 
-    // A close request or Esc is "Do Nothing".
+    // A close request or Esc is "Do Nothing", once the notice could be read.
     Tasks[1].Notification = "closed";
     Tasks[3].Notification = "escaped";
     WhileWaiting = [](int wait) {
+        VelmoraTaskAction->close();
+        QTest::keyClick(VelmoraTaskAction, Qt::Key_Escape);
+        EXPECT_FALSE(VelmoraTaskAction->Answered) << "answered before the notice could be read";
+        std::this_thread::sleep_for(TVelmoraTaskAction::AnswerDelay);
         if (wait % 2 == 0)
             VelmoraTaskAction->close();
         else

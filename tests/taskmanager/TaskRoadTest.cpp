@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
@@ -59,8 +61,14 @@ protected:
         ASSERT_TRUE(QDir().mkpath(QStringLiteral("Libraries")));
         ASSERT_TRUE(QFile::copy(QStringLiteral(BREVANT_PATH), QStringLiteral("Libraries/Brevant.so")));
         SetWaitHandler([this](int) {
-            if (!VelmoraTaskAction->isVisible())
+            if (VelmoraTaskAction->Answered)
                 return;
+            if (!VelmoraTaskAction->isVisible()) {
+                // Shown again after a turn, as in the wait's own.
+                onScreen.clear();
+                QTest::qWait(100);
+                return;
+            }
             // A turn of about 100 ms, as the wait's own; what is off the screen for 5 s is a fault.
             const bool seen = WaitUntil(
                 [this] {
@@ -68,15 +76,33 @@ protected:
                     return display.Viewable(static_cast<BrevantWindow>(VelmoraTaskAction->winId()));
                 },
                 std::chrono::milliseconds(100));
+            if (!seen)
+                onScreen.clear();
             if (!seen && ++unseenTurns < 50)
                 return;
             const QString task = VelmoraTaskAction->DescriptionName->text();
             EXPECT_LT(unseenTurns, 50) << task.toStdString() << " is asked about off the screen";
             unseenTurns = 0;
-            if (QPushButton* answer = user(task)) {
-                asked << task + QStringLiteral(": ") + VelmoraTaskAction->DescriptionChange->text();
-                QTest::mouseClick(answer, Qt::LeftButton);
+            const QString notice = task + QStringLiteral(": ") + VelmoraTaskAction->DescriptionChange->text();
+            if (seen && notice != onScreen) {
+                onScreen = notice;
+                shownAt = std::chrono::steady_clock::now();
+                answer = nullptr;
+                // A hasty user: a key and a click before the notice could be read answer nothing.
+                TypeSpace();
+                QTest::mouseClick(VelmoraTaskAction->KillToRun, Qt::LeftButton);
+                EXPECT_FALSE(VelmoraTaskAction->Answered) << notice.toStdString() << " answered unread";
+                return;
             }
+            // The user reads a notice before answering it.
+            if (seen && std::chrono::steady_clock::now() - shownAt < TVelmoraTaskAction::AnswerDelay)
+                return;
+            if (answer == nullptr && (answer = user(task)) != nullptr)
+                asked << notice;
+            if (answer != nullptr && seen)
+                QTest::mouseClick(answer, Qt::LeftButton);
+            else if (answer != nullptr)
+                answer->click();
         });
         CreateProgramWindows();
         ASSERT_NE(TaskLibraryHandle, nullptr);
@@ -106,6 +132,13 @@ protected:
 
     static void Tick() { VelmoraMain->TaskTimerTimer(VelmoraMain->TaskTimer); }
 
+    // A space typed while the notice has the keyboard, as when it comes up under a user typing.
+    static void TypeSpace()
+    {
+        QWidget* focused = VelmoraTaskAction->focusWidget();
+        QTest::keyClick(focused != nullptr ? focused : VelmoraTaskAction, Qt::Key_Space);
+    }
+
     static std::unique_ptr<WindowProcess> Program(const QString& title)
     {
         return std::make_unique<WindowProcess>(std::vector<std::string>{"--title", title.toStdString()});
@@ -134,25 +167,41 @@ protected:
     };
     QStringList asked;
     int unseenTurns = 0;
+    QString onScreen;
+    std::chrono::steady_clock::time_point shownAt;
+    QPushButton* answer = nullptr;
 };
 
 // A saved Dangerous program is killed at the first check that sees it; each new window, the
 // program's own too, is asked about in turn, and "Kill" ends its program. Its notice is taken off
-// the screen behind the program's back, as a window manager may do, and comes back.
+// the screen behind the program's back, as a window manager may do, then minimised, and comes back
+// each time.
 TEST_F(TaskRoad, DangerousIsKilledAtFirstCheckAndNewWindowIsAskedAboutAndKilled)
 {
     const QString title = QStringLiteral("Velmora Road Window");
-    bool taken = false;
+    int sightings = 0;
+    std::chrono::steady_clock::time_point minimised;
     user = [&](const QString& task) -> QPushButton* {
         if (task != title)
             return VelmoraTaskAction->NothingNotification;
-        if (!std::exchange(taken, true)) {
-            const QString dialog = QString::number(VelmoraTaskAction->winId());
+        const QString dialog = QString::number(VelmoraTaskAction->winId());
+        switch (sightings++) {
+        case 0:
             EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowunmap"), dialog}),
                       0);
             return nullptr;
+        case 1:
+            // --sync: the manager has taken it off the screen when the notice is looked at again.
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("windowminimize"), QStringLiteral("--sync"), dialog});
+            minimised = std::chrono::steady_clock::now();
+            return nullptr;
+        default:
+            // Back as soon as it is missed, and read for the answer delay.
+            EXPECT_LT(std::chrono::steady_clock::now() - minimised, std::chrono::milliseconds(2500))
+                << "the minimised notice stayed off the screen";
+            return VelmoraTaskAction->KillToRun;
         }
-        return VelmoraTaskAction->KillToRun;
     };
     auto menace = Program(QStringLiteral("KillMe"));
     auto client = Program(title);
@@ -196,6 +245,44 @@ TEST_F(TaskRoad, DangerousIsKilledAtFirstCheckAndNewWindowIsAskedAboutAndKilled)
             << asked.join(u'\n').toStdString();
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_EQ(FindTask(QStringLiteral("Velmora Task Notification"), 0), -1) << "the dialog is no task";
+
+    // Two new programs, one round: the first is killed by a double click, whose second click falls on
+    // the second's notice, 200 ms later, and answers nothing; the second is answered "Safe".
+    for (const QString& name : {QStringLiteral("Velmora"), QStringLiteral("Bystander")}) {
+        Tasks[FindTask(name, 0)].Trust = 3;
+        Tasks[FindTask(name, 0)].Notification.clear();
+    }
+    const QString names[] = {QStringLiteral("Road One"), QStringLiteral("Road Two")};
+    const std::unique_ptr<WindowProcess> round[] = {Program(names[0]), Program(names[1])};
+    ASSERT_TRUE(WaitUntil([&] { return Listed(round[0]->Window()) && Listed(round[1]->Window()); }));
+    QString first;
+    user = [&](const QString& task) {
+        if (!first.isEmpty())
+            return VelmoraTaskAction->AllowToRun;
+        first = task;
+        QTimer::singleShot(200, [] { QTest::mouseClick(VelmoraTaskAction->KillToRun, Qt::LeftButton); });
+        return VelmoraTaskAction->KillToRun;
+    };
+    Tick();
+    Tick();
+    const int f = first == names[0] ? 0 : 1;
+    EXPECT_NE(round[f]->WaitForEnd(std::chrono::seconds(5)), -1) << "the program still runs";
+    EXPECT_EQ(round[1 - f]->WaitForEnd(std::chrono::milliseconds(0)), -1) << "the second click killed it";
+    EXPECT_EQ(Tasks.value(FindTask(names[1 - f], 0)).Trust, 3);
+
+    // The next round opens its notice with no answer button focused: a space typed for another
+    // window answers nothing, also once the notice could be read.
+    auto three = Program(QStringLiteral("Road Three"));
+    ASSERT_TRUE(WaitUntil([&] { return Listed(three->Window()); }));
+    user = [&](const QString&) {
+        TypeSpace();
+        EXPECT_FALSE(VelmoraTaskAction->Answered) << "a space typed for another window answered the notice";
+        return VelmoraTaskAction->NothingNotification;
+    };
+    Tick();
+    Tick();
+    EXPECT_EQ(three->WaitForEnd(std::chrono::milliseconds(0)), -1) << "killed by input meant for others";
+    EXPECT_EQ(Tasks.value(FindTask(QStringLiteral("Road Three"), 0)).Trust, 0);
 }
 
 // A suspended program ends and, before the next check, another takes its window id: that one is a
