@@ -3,6 +3,7 @@
 #include "Utf16.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 #include <xcb/res.h>
 
 namespace brevant {
@@ -85,6 +87,26 @@ std::vector<uint32_t> PropertyCards(const xcb_get_property_reply_t* reply)
         return {};
     const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply));
     return std::vector<uint32_t>(values, values + xcb_get_property_value_length(reply) / 4);
+}
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Programs name their machine by the host name, as this library reads it; one may give the full
+// domain name of a short host name, or the other way round. No name keeps the window local.
+bool ThisMachine(std::string_view named, std::string_view host)
+{
+    if (named.empty() || SameText(named, host))
+        return true;
+    const auto& [shorter, longer] =
+        named.size() < host.size() ? std::pair(named, host) : std::pair(host, named);
+    return shorter.find('.') == std::string_view::npos && longer.size() > shorter.size() &&
+           longer[shorter.size()] == '.' && SameText(longer.substr(0, shorter.size()), shorter);
 }
 
 bool Contains(const std::vector<uint32_t>& values, uint32_t value)
@@ -428,7 +450,7 @@ void XDisplay::Fetch(const std::vector<uint32_t>& windows)
     struct Requests {
         xcb_get_window_attributes_cookie_t attributes;
         xcb_res_query_client_ids_cookie_t owner;
-        xcb_get_property_cookie_t netName, name, windowClass, type, netState, wmState, protocols;
+        xcb_get_property_cookie_t netName, name, windowClass, machine, type, netState, wmState, protocols;
     };
     xcb_connection_t* c = connection_;
     std::vector<Requests> requests;
@@ -446,6 +468,8 @@ void XDisplay::Fetch(const std::vector<uint32_t>& windows)
         r.netName = xcb_get_property(c, 0, window, ewmh_._NET_WM_NAME, ewmh_.UTF8_STRING, 0, TextLength);
         r.name = xcb_get_property(c, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, TextLength);
         r.windowClass = xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, TextLength);
+        r.machine = xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                                     TextLength);
         r.type = xcb_get_property(c, 0, window, ewmh_._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 0, AtomListLength);
         r.netState = xcb_get_property(c, 0, window, ewmh_._NET_WM_STATE, XCB_ATOM_ATOM, 0, AtomListLength);
         r.wmState = xcb_get_property(c, 0, window, wmState_, wmState_, 0, 2);
@@ -463,6 +487,7 @@ void XDisplay::Fetch(const std::vector<uint32_t>& windows)
         const auto netName = PropertyReply(c, r.netName);
         const auto name = PropertyReply(c, r.name);
         const auto windowClass = PropertyReply(c, r.windowClass);
+        const auto machine = PropertyReply(c, r.machine);
         const auto type = PropertyReply(c, r.type);
         const auto netState = PropertyReply(c, r.netState);
         const auto wmState = PropertyReply(c, r.wmState);
@@ -489,7 +514,8 @@ void XDisplay::Fetch(const std::vector<uint32_t>& windows)
                                            ? classes.substr(0, split)
                                            : classes.substr(split + 1));
 
-        if (owner)
+        facts.remote = !ThisMachine(PropertyBytes(machine.get()), hostName_);
+        if (owner && !facts.remote)
             for (auto ids = xcb_res_query_client_ids_ids_iterator(owner.get()); ids.rem > 0;
                  xcb_res_client_id_value_next(&ids))
                 if ((ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
@@ -513,25 +539,16 @@ void XDisplay::Fetch(const std::vector<uint32_t>& windows)
 // of this machine: a process id from another host names some unrelated local process.
 void XDisplay::ClaimedOwners(const std::vector<uint32_t>& windows)
 {
-    struct Claim {
-        uint32_t window;
-        xcb_get_property_cookie_t pid, machine;
-    };
-    xcb_connection_t* c = connection_;
-    std::vector<Claim> claims;
+    std::vector<std::pair<uint32_t, xcb_get_property_cookie_t>> claims;
     for (const uint32_t window : windows)
-        if (const auto found = mirror_.find(window); found != mirror_.end() && found->second.pid == 0)
-            claims.push_back({window,
-                              xcb_get_property(c, 0, window, ewmh_._NET_WM_PID, XCB_ATOM_CARDINAL, 0, 1),
-                              xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE,
-                                               XCB_GET_PROPERTY_TYPE_ANY, 0, TextLength)});
-    for (const Claim& claim : claims) {
-        const auto pid = PropertyCards(PropertyReply(c, claim.pid).get());
-        const auto machineReply = PropertyReply(c, claim.machine);
-        const auto host = PropertyBytes(machineReply.get());
-        const auto found = mirror_.find(claim.window);
-        if (found != mirror_.end() && !pid.empty() && (host.empty() || host == hostName_) &&
-            pid[0] <= static_cast<uint32_t>(INT32_MAX)) {
+        if (const auto found = mirror_.find(window);
+            found != mirror_.end() && found->second.pid == 0 && !found->second.remote)
+            claims.emplace_back(
+                window, xcb_get_property(connection_, 0, window, ewmh_._NET_WM_PID, XCB_ATOM_CARDINAL, 0, 1));
+    for (const auto& [window, cookie] : claims) {
+        const auto pid = PropertyCards(PropertyReply(connection_, cookie).get());
+        const auto found = mirror_.find(window);
+        if (found != mirror_.end() && !pid.empty() && pid[0] <= static_cast<uint32_t>(INT32_MAX)) {
             found->second.pid = static_cast<int32_t>(pid[0]);
             found->second.pidClaimed = true;
         }

@@ -1,7 +1,9 @@
 // Displays of the test's own: one without the X-Resource extension, where a window's own process
-// id claim is all there is, and one that goes away and comes back.
+// id claim is all there is, one reached through a relay by programs of another machine, and one
+// that goes away and comes back.
 #include "BrevantSupport.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -161,6 +163,50 @@ TEST(BrevantDisplayTest, ClaimsOfProcessZeroAndOneAreNeverSignalled)
         const int status = helper.WaitForEnd(std::chrono::seconds(5));
         EXPECT_TRUE(status != -1 && WIFEXITED(status)) << claim;
     }
+}
+
+// The server names the relay that carries programs of another machine as the owner of all their
+// windows. It is never signalled: a suspension or hold leaves them running, and a kill ends the
+// one program's connection.
+TEST(BrevantDisplayTest, ProgramsOfAnotherMachineAreEndedByTheirConnectionNeverThroughTheirRelay)
+{
+    PrivateServer server;
+    const BrevantApi& api = BrevantApi::Get();
+    WindowProcess relay({"--relay"});
+    ASSERT_FALSE(relay.Display().empty());
+    const auto relayRuns = [&] {
+        const char state = ProcessState(relay.Pid());
+        return state == 'S' || state == 'R';
+    };
+    WindowProcess killed({"--display", relay.Display(), "--host", "other", "--title", "Remote killed"});
+    WindowProcess spared({"--display", relay.Display(), "--host", "other", "--title", "Remote spared"});
+
+    const int32_t seen = api.HandleToID(killed.Window());
+    EXPECT_EQ(seen, 0);
+    EXPECT_EQ(api.HandleMemorySize(killed.Window()), 0u);
+    api.HandleSuspend(killed.Window());
+    api.HandleSuspendParent(killed.Window());
+    int32_t stopped[4] = {};
+    EXPECT_EQ(api.HandleSuspendOf(killed.Window(), seen, stopped, 4), 0);
+    EXPECT_EQ(api.HandleSuspendParentOf(killed.Window(), seen, stopped, 4), 0);
+    EXPECT_TRUE(relayRuns());
+    EXPECT_EQ(api.Status(killed.Window()), u"Running");
+    // A stopped relay would hold up every step below.
+    ::kill(relay.Pid(), SIGCONT);
+
+    api.HandleKillOf(killed.Window(), seen);
+    const int status = killed.WaitForEnd(std::chrono::seconds(5));
+    EXPECT_TRUE(status != -1 && WIFEXITED(status)) << "its connection ended";
+    EXPECT_TRUE(relayRuns());
+    EXPECT_EQ(spared.Command("title alive"), "ok");
+
+    // This machine by its full name, in capitals: a program of its own.
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    std::string named = host;
+    std::transform(named.begin(), named.end(), named.begin(), ::toupper);
+    WindowProcess local({"--title", "Local by full name", "--machine", named + ".example.org"});
+    EXPECT_EQ(api.HandleToID(local.Window()), local.Pid());
 }
 
 TEST(BrevantDisplayTest, LostDisplayGivesDefaultsAndARestartedOneIsUsedAgain)

@@ -129,6 +129,8 @@ TestWindowList::TestWindowList()
 
 WindowProcess::WindowProcess(const std::vector<std::string>& arguments)
 {
+    // A command to a helper that has ended fails; it must not end the test.
+    ::signal(SIGPIPE, SIG_IGN);
     int toChild[2];
     int fromChild[2];
     if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0)
@@ -157,6 +159,10 @@ WindowProcess::WindowProcess(const std::vector<std::string>& arguments)
         for (pid_t pid = 0; pids >> pid;)
             family_.push_back(pid);
         line = ReadLine();
+    }
+    if (line.starts_with("relay ")) {
+        display_ = line.substr(6);
+        return;
     }
     if (!line.starts_with("window "))
         throw std::runtime_error("test window did not open: '" + line + "'");

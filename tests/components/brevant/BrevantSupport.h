@@ -70,6 +70,8 @@ public:
     std::string Command(const std::string& command);
     pid_t Pid() const { return pid_; }
     BrevantWindow Window() const { return window_; }
+    // With --relay: the display through which it carries connections on to the real one.
+    const std::string& Display() const { return display_; }
     // With --family: its other process of the same program, then one of another program; then
     // any probe it started. All are ended with it.
     const std::vector<pid_t>& Family() const { return family_; }
@@ -82,6 +84,7 @@ private:
     int output_ = -1;
     std::string buffered_;
     BrevantWindow window_ = 0;
+    std::string display_;
     std::vector<pid_t> family_;
     bool ended_ = false;
 };

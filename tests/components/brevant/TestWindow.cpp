@@ -1,23 +1,33 @@
 // A test-owned X client: one titled top-level window with the properties a test asks for. It
 // prints "window <id>" once the window is on the server, then obeys commands on standard input
 // ("title <text>", "destroy", "second": one more window, unmapped and claiming no process, as a
-// toolkit's helper window) until it ends. Probe modes load the task library and aim its
-// signalling entry points at this process, its ancestors and its session leader, so that a broken
-// safety rule hits a helper and never the test runner.
+// toolkit's helper window) until it ends. Like a real program it names its machine by the host
+// name; --host gives it a host name of its own, as a program on another machine has. Probe modes
+// load the task library and aim its signalling entry points at this process, its ancestors and its
+// session leader, so that a broken safety rule hits a helper and never the test runner. --relay
+// carries X connections on to the display, as a remote login's forwarding does (prints
+// "relay :<number>").
 #include "libraries/Brevant.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <map>
 #include <poll.h>
+#include <sched.h>
 #include <spawn.h>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -30,7 +40,9 @@ struct Options {
     bool legacyTitle = false; // WM_NAME only, Latin-1
     std::string windowClass = "BrevantTest";
     std::string pid = "self"; // self, none or a number
-    std::string machine;
+    std::string machine;      // WM_CLIENT_MACHINE; the host name when not given
+    std::string host;
+    std::string display;
     bool desktop = false;
     std::string ping; // empty, answer or ignore
     bool unmapped = false;
@@ -80,7 +92,7 @@ void SetTitle(const Options& options, const std::string& title)
 void OpenWindow(const Options& options)
 {
     int screenNumber = 0;
-    connection = xcb_connect(nullptr, &screenNumber);
+    connection = xcb_connect(options.display.empty() ? nullptr : options.display.c_str(), &screenNumber);
     if (xcb_connection_has_error(connection)) {
         std::fprintf(stderr, "TestWindow: no display\n");
         std::exit(2);
@@ -102,8 +114,13 @@ void OpenWindow(const Options& options)
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
                             32, 1, &pid);
     }
-    if (!options.machine.empty())
-        SetText(XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, options.machine);
+    std::string machine = options.machine;
+    if (machine.empty()) {
+        char name[256] = {};
+        ::gethostname(name, sizeof name - 1);
+        machine = name;
+    }
+    SetText(XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, machine);
     if (options.desktop) {
         const xcb_atom_t type = Atom("_NET_WM_WINDOW_TYPE_DESKTOP");
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom("_NET_WM_WINDOW_TYPE"),
@@ -230,6 +247,71 @@ void StartFamily()
     Say("family " + std::to_string(same) + " " + std::to_string(other));
 }
 
+// Outside root, a user namespace of its own lets it name its host.
+bool SetHostName(const std::string& host)
+{
+    if (::unshare(CLONE_NEWUTS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWUTS) != 0)
+        return false;
+    return ::sethostname(host.data(), host.size()) == 0;
+}
+
+// A display's abstract socket, which clients try first.
+std::pair<sockaddr_un, socklen_t> DisplayAddress(int number)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    return {address, static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size())};
+}
+
+// One process carries every connection made to a free display number on to this display.
+int Relay()
+{
+    const char* display = std::getenv("DISPLAY");
+    const int target = display != nullptr ? std::atoi(std::strchr(display, ':') + 1) : 0;
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int number = 1000 + ::getpid() % 4000;
+    for (auto [address, length] = DisplayAddress(number);
+         ::bind(listener, reinterpret_cast<const sockaddr*>(&address), length) != 0;) {
+        if (++number > 9999)
+            return 5;
+        std::tie(address, length) = DisplayAddress(number);
+    }
+    ::listen(listener, 16);
+    Say("relay :" + std::to_string(number));
+    std::map<int, int> peers;
+    for (;;) {
+        std::vector<pollfd> fds{{listener, POLLIN, 0}};
+        for (const auto& each : peers)
+            fds.push_back({each.first, POLLIN, 0});
+        ::poll(fds.data(), fds.size(), -1);
+        if (fds[0].revents != 0) {
+            const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            const auto [address, length] = DisplayAddress(target);
+            // A failure ends the pair at its first read.
+            ::connect(server, reinterpret_cast<const sockaddr*>(&address), length);
+            peers[client] = server;
+            peers[server] = client;
+        }
+        for (size_t i = 1; i < fds.size(); ++i) {
+            const auto pair = peers.find(fds[i].fd);
+            if (fds[i].revents == 0 || pair == peers.end())
+                continue;
+            const auto [from, to] = *pair;
+            char chunk[65536];
+            const ssize_t got = ::read(from, chunk, sizeof chunk);
+            if (got <= 0 || ::send(to, chunk, static_cast<size_t>(got), MSG_NOSIGNAL) != got) {
+                ::close(from);
+                ::close(to);
+                peers.erase(from);
+                peers.erase(to);
+            }
+        }
+    }
+}
+
 void AnswerPing(const xcb_client_message_event_t& message)
 {
     xcb_client_message_event_t reply = message;
@@ -307,6 +389,12 @@ int main(int argc, char** argv)
             options.pid = value();
         else if (argument == "--machine")
             options.machine = value();
+        else if (argument == "--host")
+            options.host = value();
+        else if (argument == "--display")
+            options.display = value();
+        else if (argument == "--relay")
+            options.mode = argument;
         else if (argument == "--desktop")
             options.desktop = true;
         else if (argument == "--ping")
@@ -322,6 +410,12 @@ int main(int argc, char** argv)
     }
     if (options.mode == "--probe")
         return Probe(options);
+    if (options.mode == "--relay")
+        return Relay();
+    if (!options.host.empty() && !SetHostName(options.host)) {
+        Say("no host name");
+        return 7;
+    }
     if (options.mode == "--orphan-probe" && ::setsid() < 0) {
         Say("no session");
         return 4;
