@@ -1,5 +1,7 @@
 #include "platform/Application.h"
 
+#include "platform/EnumWindows.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -74,6 +76,9 @@ void WaitForMessages(int milliseconds, const std::function<bool()>& done)
 ProgramWait::ProgramWait()
 {
     ++openWaits;
+    // A wait may hold the task tick up (a notice, the tick's own error box): nobody would read what
+    // the enumeration's watch hears meanwhile. The next enumeration reads the display anew.
+    EndWindowWatch();
 }
 
 ProgramWait::~ProgramWait()

@@ -19,7 +19,8 @@ void ProcessMessages();
 void WaitForMessages(int milliseconds, const std::function<bool()>& done);
 
 // A wait of the program that handles events (a message box, a modal dialog, the notification
-// dialog, the optimization's wait) is open while one of these lives.
+// dialog, the optimization's wait) is open while one of these lives. Opening one ends the window
+// enumeration's watch on the display.
 class ProgramWait {
 public:
     ProgramWait();

@@ -276,6 +276,7 @@ private:
     {
         if (c_ != nullptr) {
             while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
+                ++Work().heard;
                 Handle(*event);
                 std::free(event);
             }

@@ -32,5 +32,6 @@ struct EnumerationWork {
     uint64_t searches = 0; // walks of the window tree
     uint64_t visited = 0;  // windows those walks looked at
     uint64_t listed = 0;   // client list ids looked up
+    uint64_t heard = 0;    // changes the display reported
 };
 EnumerationWork EnumerationWorkDone();

@@ -109,15 +109,129 @@ void AssignExecutable(QString& target, TWindowHandle wnd)
     target = prefix + number;
 }
 
-// The index of the first task of each name.
-QHash<QString, int> FirstTaskOfEachName()
+// Where a check finds a task without reading every task: the first task of each name, kept
+// between checks, and the tasks that may have a window. The names are taken again only when the
+// list or a name changed since, whoever changed it (rules, loads, Remove): the index
+// shares each name's text, so a name written since holds another text. Within a check the cycle
+// reports each task it updated or added.
+class TaskIndex {
+public:
+    // At the start of a check, once the tasks whose windows are gone have lost them.
+    void Begin()
+    {
+        if (!Current())
+            stale_ = true;
+        windowed_.clear();
+        for (int i = 0; i < Tasks.size(); ++i)
+            if (Tasks[i].Handle != 0)
+                windowed_.append(i);
+    }
+
+    // As FindTask: the first task of the name or, before it, of the window.
+    int Find(const QString& name, TWindowHandle wnd)
+    {
+        Refresh();
+        int found = first_.value(name, -1);
+        if (wnd != 0)
+            for (const int i : std::as_const(windowed_))
+                if ((found == -1 || i < found) && Tasks[i].Handle == wnd)
+                    found = i;
+        return found;
+    }
+
+    // The first task of Tasks[i]'s name.
+    int FirstOfName(int i)
+    {
+        Refresh();
+        return firstOfTask_[i];
+    }
+
+    // Tasks[i] was updated or added: it may have another name or a window now.
+    void Updated(int i)
+    {
+        const TTask& task = Tasks[i];
+        if (task.Handle != 0 && !windowed_.contains(i))
+            windowed_.append(i);
+        if (stale_)
+            return;
+        if (i == names_.size())
+            Add(i);
+        else if (i > names_.size() || !SameText(names_[i], task.Name))
+            stale_ = true;
+    }
+
+private:
+    static bool SameText(const QString& a, const QString& b)
+    {
+        return a.constData() == b.constData() && a.size() == b.size();
+    }
+
+    bool Current() const
+    {
+        if (stale_ || names_.size() != Tasks.size())
+            return false;
+        for (int i = 0; i < Tasks.size(); ++i)
+            if (!SameText(names_[i], Tasks[i].Name))
+                return false;
+        return true;
+    }
+
+    void Refresh()
+    {
+        if (!stale_)
+            return;
+        stale_ = false;
+        names_.clear();
+        first_.clear();
+        firstOfTask_.clear();
+        names_.reserve(Tasks.size());
+        first_.reserve(Tasks.size());
+        firstOfTask_.reserve(Tasks.size());
+        for (int i = 0; i < Tasks.size(); ++i)
+            Add(i);
+    }
+
+    void Add(int i)
+    {
+        const QString& name = Tasks[i].Name;
+        names_.append(name);
+        auto first = first_.constFind(name);
+        if (first == first_.cend())
+            first = first_.insert(name, i);
+        firstOfTask_.append(*first);
+    }
+
+    bool stale_ = true;
+    QStringList names_;
+    QHash<QString, int> first_;
+    QList<int> firstOfTask_;
+    // Every task with a window, and maybe some that lost it since.
+    QList<int> windowed_;
+};
+
+TaskIndex taskIndex;
+
+// What the update of a task without a window writes: asked once a check, not for each task.
+struct WindowlessValues {
+    int processId = 0;
+    int memory = 0;
+    QString executable;
+
+    void Read()
+    {
+        processId = HandleToID(0);
+        memory = TaskMemoryMB(0);
+        AssignExecutable(executable, 0);
+    }
+};
+
+// An update of a task without a window that would write every value as it already is and run no
+// script: the task stays inactive with nothing to change.
+bool UpdateChangesNothing(const TTask& task, const WindowlessValues& windowless)
 {
-    QHash<QString, int> first;
-    first.reserve(Tasks.size());
-    // From the end: a lower index of the same name replaces a higher one.
-    for (int i = Tasks.size() - 1; i >= 0; --i)
-        first.insert(Tasks[i].Name, i);
-    return first;
+    return task.Handle == 0 && task.Code.isEmpty() && EveryTask.Code.isEmpty() &&
+           task.ProcessId == windowless.processId && task.Memory == windowless.memory &&
+           task.Status == Inactive && task.Executable == windowless.executable && TaskValuesRemembered(task);
 }
 
 // A process stopped for a task whose window has gone can no longer be seen or resumed from the task
@@ -176,6 +290,7 @@ void TVelmoraTask::taskInstance()
             task.Handle = 0;
 
     ResumeStopsWithoutWindow(NowRunning);
+    taskIndex.Begin();
 
     // Read once: a check runs no message loop, so the filter cannot change during it.
     const QStringList excluded = ExcludeFragments();
@@ -185,33 +300,37 @@ void TVelmoraTask::taskInstance()
         const TWindowHandle wnd = ItemWindow(NowRunning, i);
         if (Excluded(name, excluded))
             continue;
-        const int k = FindTask(name, wnd);
+        const int k = taskIndex.Find(name, wnd);
         // A known task keeps its name when its window now carries another title.
         const QString taskName = k == -1 ? name : Tasks[k].Name;
         if (!taskName.isEmpty())
             performTaskChanges(taskName, wnd, k == -1 ? 0 : Tasks[k].Trust);
     }
 
-    // The update of a task that does not run goes to the first task of its name; a look-up by
-    // name for each task would cost a check time in the square of the tasks. Built when first
-    // needed.
-    QHash<QString, int> firstOfName;
+    // The update of a task that does not run goes to the first task of its name.
+    WindowlessValues windowless;
+    bool windowlessRead = false;
     const int tasks = Tasks.size();
     for (int i = 0; i < tasks && i < Tasks.size(); ++i) {
-        if (Excluded(Tasks[i].Name, excluded))
+        TTask& task = Tasks[i];
+        if (Excluded(task.Name, excluded))
             continue;
-        AssignStatusString(Tasks[i].Status, Tasks[i].Name, Tasks[i].Handle, NowRunningItems());
-        // A copy: the name must not change under the call that updates the task.
-        const QString name = Tasks[i].Name;
-        if (Tasks[i].Status == Inactive && !name.isEmpty()) {
-            if (firstOfName.isEmpty())
-                firstOfName = FirstTaskOfEachName();
-            const int idx = firstOfName.value(name);
-            performTaskChanges(name, 0, Tasks[i].Trust, idx);
-            // A rule renamed the task: another task may now be the first of either name.
-            if (Tasks[idx].Name != name)
-                firstOfName.clear();
+        // Without a window a task does not run.
+        if (task.Handle != 0)
+            AssignStatusString(task.Status, task.Name, task.Handle, NowRunningItems());
+        else if (task.Status != Inactive)
+            task.Status = Inactive;
+        if (task.Status != Inactive || task.Name.isEmpty())
+            continue;
+        const int idx = taskIndex.FirstOfName(i);
+        if (!windowlessRead) {
+            windowless.Read();
+            windowlessRead = true;
         }
+        if (UpdateChangesNothing(Tasks[idx], windowless))
+            continue;
+        // A copy: the name must not change under the call that updates the task.
+        performTaskChanges(QString(task.Name), 0, task.Trust, idx);
     }
     CheckCountdown = TaskCheckSpeed;
 }
@@ -228,7 +347,7 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
     } else {
         status = Inactive;
     }
-    const int idx = known != -1 ? known : FindTask(changeName, changeHandle);
+    const int idx = known != -1 ? known : taskIndex.Find(changeName, changeHandle);
     if (idx == -1) {
         if (changeName.isEmpty())
             return;
@@ -244,12 +363,15 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
         task.Trust = 0;
         task.Notification = QStringLiteral("NEW TASK RUNNING");
         RememberTaskValues(task);
+        taskIndex.Updated(Tasks.size() - 1);
         return;
     }
 
     // No message loop runs below, so the reference stays good.
     TTask& task = Tasks[idx];
-    task.Name = changeName;
+    // Written only when it differs: the same text keeps the index of names as it is.
+    if (task.Name != changeName)
+        task.Name = changeName;
     if (changeHandle != 0)
         AssignParentAppName(task.Parrent, changeHandle);
     task.Handle = changeHandle;
@@ -284,6 +406,7 @@ void TVelmoraTask::performTaskChanges(const QString& changeName, TWindowHandle c
             AssignTaskState(task, EveryTask);
     }
     RememberTaskValues(task);
+    taskIndex.Updated(idx);
 }
 
 namespace {
@@ -317,9 +440,11 @@ void CarryOutKill(TTask& task)
 void ProcessTaskRequests()
 {
     const NoticeRound round;
-    // Nothing asks about a dangerous task: its kill never waits behind another task's notice.
+    // Nothing asks about a dangerous task: its kill never waits behind another task's notice. The
+    // request is read first: it lies beside the others, so a pass over tasks with nothing pending
+    // reads little of each.
     for (TTask& task : Tasks) {
-        if (task.Trust == -4)
+        if (task.KillRequested && task.Trust == -4)
             CarryOutKill(task);
     }
     // The length is read at every step: the dialog's wait lets the user change the list.
@@ -345,7 +470,7 @@ void ProcessTaskRequests()
         }
         TTask& task = Tasks[i];
         // A window that is no longer the task's own: the task does not run, its requests wait.
-        if (task.Handle != 0 && (task.SuspendRequested || task.ResumeRequested || task.KillRequested) &&
+        if ((task.SuspendRequested || task.ResumeRequested || task.KillRequested) && task.Handle != 0 &&
             !TaskWindowOf(task.Handle, task.ProcessId))
             task.Handle = 0;
         if (task.SuspendRequested && task.Handle != 0) {

@@ -155,6 +155,14 @@ void RememberTaskValues(TTask& T)
     T.PrevResponding = T.Responding;
 }
 
+bool TaskValuesRemembered(const TTask& T)
+{
+    return T.PrevHandle == T.Handle && T.PrevTrust == T.Trust && T.PrevProcessId == T.ProcessId &&
+           T.PrevSuspended == T.Suspended && T.PrevMemory == T.Memory && T.PrevResponding == T.Responding &&
+           T.PrevName == T.Name && T.PrevStatus == T.Status && T.PrevExecutable == T.Executable &&
+           T.PrevParrent == T.Parrent && T.PrevClass == T.Class;
+}
+
 bool TaskNameChanged(const TTask& T)
 {
     // A task read from the database has no previous name: the first check that finds it running

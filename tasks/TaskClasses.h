@@ -137,6 +137,8 @@ void CopyScript(TScript& Dest, const TScript& Src);
 
 void ClearTask(TTask& T);
 void RememberTaskValues(TTask& T);
+// True when the previous values are the current ones: RememberTaskValues would change nothing.
+bool TaskValuesRemembered(const TTask& T);
 bool TaskNameChanged(const TTask& T);
 bool TaskStatusChanged(const TTask& T);
 QString PreviousTaskStatus(const TTask& T);

@@ -144,8 +144,9 @@ void OpenScriptedWindows(const Program& program, int count)
 }
 
 // Known, trusted tasks whose windows do not change, after `inactive` trusted tasks whose windows
-// are gone, as a long-kept database holds them; every turn checks.
-void MeasureCheckTurns(benchmark::State& state, int windows, int inactive)
+// are gone, as a long-kept database holds them; every turn checks, with or without the global
+// script.
+void MeasureCheckTurns(benchmark::State& state, int windows, int inactive, bool rules = true)
 {
     Program program(FAKE_BREVANT);
     OpenScriptedWindows(program, windows);
@@ -160,12 +161,13 @@ void MeasureCheckTurns(benchmark::State& state, int windows, int inactive)
         task.Trust = 4;
         task.Notification.clear();
     }
-    EveryTask.Code = {
-        TCode{{Relation("Integer", "Memory", ">", "500")}, {Action("Notification", "big")}},
-        TCode{{Relation("String", "Status", "==", "Running")}, {Action("Nothing", "running")}},
-        TCode{{Relation("Integer", "Trust", "<", "0")}, {Action("Running", "false")}},
-        TCode{{Relation("String", "Name", "==", "Other")}, {Action("SetTrust", "0")}},
-        TCode{{Relation("Boolean", "Responding", "==", "False")}, {Action("Notification", "hung")}}};
+    if (rules)
+        EveryTask.Code = {
+            TCode{{Relation("Integer", "Memory", ">", "500")}, {Action("Notification", "big")}},
+            TCode{{Relation("String", "Status", "==", "Running")}, {Action("Nothing", "running")}},
+            TCode{{Relation("Integer", "Trust", "<", "0")}, {Action("Running", "false")}},
+            TCode{{Relation("String", "Name", "==", "Other")}, {Action("SetTrust", "0")}},
+            TCode{{Relation("Boolean", "Responding", "==", "False")}, {Action("Notification", "hung")}}};
     Tick();
     MeasureTurns(state, windows);
     if (Tasks.size() != windows + inactive)
@@ -184,6 +186,13 @@ void InactiveTasksCheckTurn(benchmark::State& state)
     MeasureCheckTurns(state, 20, static_cast<int>(state.range(0)));
 }
 BENCHMARK(InactiveTasksCheckTurn)->Arg(7000)->Unit(benchmark::kMicrosecond);
+
+// The same without any rule, beside the 20 windows alone.
+void InactiveTasksCheckTurnWithoutRules(benchmark::State& state)
+{
+    MeasureCheckTurns(state, 20, static_cast<int>(state.range(0)), false);
+}
+BENCHMARK(InactiveTasksCheckTurnWithoutRules)->Arg(0)->Arg(7000)->Unit(benchmark::kMicrosecond);
 
 // The program's own cost of a turn without a check: the scripted library enumerates for free.
 void ScriptedEnumerationTurn(benchmark::State& state)

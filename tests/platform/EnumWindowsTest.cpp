@@ -3,6 +3,8 @@
 // or there is no window manager.
 #include "platform/EnumWindows.h"
 
+#include "platform/Application.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -75,11 +77,13 @@ public:
                             count, ids.data());
     }
     xcb_window_t Root() const { return root_; }
+    // Returns once the server has done all the above.
+    void Sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
 
     // What the program enumerates once the server has done all the above.
     std::vector<uint32_t> Enumerated()
     {
-        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        Sync();
         static std::vector<uint32_t> windows;
         windows.clear();
         EnumWindows(
@@ -119,11 +123,19 @@ TEST(EnumWindows, ClientsOfAManagerWithoutAClientListAreFoundInsideItsFrames)
     const uint64_t searches = EnumerationWorkDone().searches;
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB, clientC}));
     EXPECT_EQ(EnumerationWorkDone().searches, searches);
-    // A watch ended while nobody enumerates heard nothing meanwhile: the next enumeration reads anew.
-    EndWindowWatch();
+    // A wait of the program holds the task tick up: the watch ends with it, so what the windows
+    // change meanwhile is not held for it unread, and the next enumeration reads anew.
+    {
+        const Application::ProgramWait wait;
+        for (int i = 0; i < 2000; ++i)
+            manager.Title(clientA, "A" + std::to_string(i));
+        manager.Sync();
+    }
+    const uint64_t heard = EnumerationWorkDone().heard;
     // Inside a frame a client comes, its mark goes, and a window let go is taken back.
     const xcb_window_t clientD = manager.Window(frameD, 1, "D");
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB, clientC, clientD}));
+    EXPECT_LT(EnumerationWorkDone().heard - heard, 100u);
     manager.Set(clientD, "WM_STATE", manager.Atom("WM_STATE"), {0, 0});
     EXPECT_EQ(manager.Enumerated(), (std::vector<uint32_t>{clientA, clientB, clientC}));
     manager.Set(withdrawn, "WM_STATE", manager.Atom("WM_STATE"), {1, 0});

@@ -144,7 +144,7 @@ TEST_F(TaskFixture, ChecksFollowTheWindowsAndTheFilter)
 }
 
 // A check updates a task that does not run through the first task of its name, also after a rule
-// renamed one, and compares a bounded number of names per task.
+// or a writer between checks renamed one, and compares a bounded number of names per task.
 TEST_F(TaskFixture, ChecksOfTasksThatDoNotRun)
 {
     VelmoraTaskExpert->ExcludeTable->setItem(0, 0, new QTableWidgetItem("shell"));
@@ -157,6 +157,51 @@ TEST_F(TaskFixture, ChecksOfTasksThatDoNotRun)
     StartManager();
     Tick();
     EXPECT_EQ((QList<int>{Tasks[0].Trust, Tasks[1].Trust, Tasks[2].Trust}), (QList<int>{2, 0, 1}));
+    // Names written between checks (a load, Remove) decide the first task of each name anew.
+    Tasks[1].Name = "A";
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_EQ((QList<int>{Tasks[0].Trust, Tasks[1].Trust, Tasks[2].Trust}), (QList<int>{3, 2, 1}));
+    Tasks.removeAt(0);
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_EQ((QList<int>{Tasks[0].Trust, Tasks[1].Trust}), (QList<int>{4, 1}));
+
+    // Tasks that stay inactive with nothing to change are passed over: the checks leave every task
+    // as they leave it while a global script that never acts runs for each.
+    OpenWindow(4, "Twin");
+    const auto checked = [this](const TScript& global) {
+        Tasks.clear();
+        EveryTask.Code = global;
+        AddTask("Loaded", 1).Status = "Running"; // as the database holds it
+        TTask& held = AddTask("Held", -2);
+        held.ProcessId = 12;
+        held.Executable = "Process ID: 12";
+        held.Memory = 3;
+        held.Suspended = true;
+        // The first runs; the inactive one of its name, which has nothing to change itself, makes
+        // it inactive at each check.
+        AddTask("Twin", 4);
+        TTask& twin = AddTask("Twin", 3);
+        twin.Status = "Inactive";
+        twin.Executable = "Process ID: 0";
+        RememberTaskValues(twin);
+        AddTask("Plain", 2);
+        for (int i = 0; i < 9; ++i) {
+            Tick();
+            if (i == 4)
+                Tasks[4].Trust = 3;
+        }
+        return Tasks;
+    };
+    const TTaskArray passedOver = checked({});
+    EXPECT_EQ(passedOver, checked({TCode{{TRelation{"String", "Name", "==", "Nobody"}}, {}}}));
+    EXPECT_EQ(passedOver[1].Executable, "Process ID: 0");
+    EXPECT_FALSE(passedOver[1].Suspended);
+    EXPECT_EQ(passedOver[4].PrevTrust, 3);
+    EXPECT_EQ(passedOver[2].Status, "Inactive");
+    EveryTask.Code.clear();
+    CloseWindow(4);
 
     Tasks.clear();
     for (int i = 0; i < 2000; ++i)
