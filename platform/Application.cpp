@@ -1,10 +1,18 @@
 #include "platform/Application.h"
 
+#include "platform/ErrorGuard.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QScopeGuard>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +30,19 @@ std::function<void(int)>& WaitHandler()
 {
     static std::function<void(int)> handler;
     return handler;
+}
+
+// Written by the signal handler, read by the event loop.
+int endSignalPipe[2] = {-1, -1};
+
+void EndSignalHandler(int)
+{
+    // Only what is safe inside a signal handler: one byte into the pipe.
+    const int saved = errno;
+    const char byte = 1;
+    const ssize_t written = ::write(endSignalPipe[1], &byte, 1);
+    static_cast<void>(written);
+    errno = saved;
 }
 
 } // namespace
@@ -84,6 +105,33 @@ ProgramWait::~ProgramWait()
 bool InsideWait()
 {
     return openWaits > 0;
+}
+
+void OnEndSignal(std::function<void()> road)
+{
+    // Without the pipe the signals keep ending the program at once.
+    if (::pipe2(endSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier =
+        new QSocketNotifier(endSignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [road = std::move(road)] {
+        char bytes[64];
+        while (::read(endSignalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        // The road may open a box (a failed save) whose wait handles the next signal.
+        static bool running = false;
+        if (running)
+            return;
+        running = true;
+        const auto done = qScopeGuard([] { running = false; });
+        Guarded(road);
+    });
+    struct sigaction action {};
+    action.sa_handler = EndSignalHandler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
 }
 
 QString ExeName()

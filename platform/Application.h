@@ -30,6 +30,10 @@ public:
 // True inside such a wait: nothing that waits for the user may start then.
 bool InsideWait();
 
+// From now on SIGTERM, SIGHUP and SIGINT (a logout, `kill`, Ctrl+C) run `road` in the event loop,
+// nested loops included, inside the error guard; a signal that comes while it runs is dropped.
+void OnEndSignal(std::function<void()> road);
+
 // The full path of the running executable. Tests name a file of their own, so that nothing acts on
 // the test program; an empty path restores the real one.
 QString ExeName();

@@ -3,6 +3,7 @@
 #include "help/HelpWindow.h"
 #include "memory/MemExpert.h"
 #include "memory/MemWindow.h"
+#include "platform/Application.h"
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
@@ -55,6 +56,17 @@ bool DisplayGiven(int argc, char** argv)
             return true;
     }
     return false;
+}
+
+// A signal ends the program by its own road out: settings saved once, a notice's stops undone.
+// Before the first-run step has read the settings, a save would put design values over them: the
+// program then ends with nothing written.
+void EndBySignal()
+{
+    if (ExitProgramHandler)
+        ExitProgramHandler();
+    else
+        Application::Terminate();
 }
 
 } // namespace
@@ -123,6 +135,7 @@ int ProgramMain(int argc, char** argv)
     // Closing a monitor window while the main window is hidden must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     CreateProgramWindows();
+    Application::OnEndSignal(EndBySignal);
     VelmoraMain->show();
     const int result = QApplication::exec();
     DestroyProgramWindows();

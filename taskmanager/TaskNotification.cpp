@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -67,6 +68,23 @@ bool FollowHeldTask()
     return resumed;
 }
 
+void ResumeStopsAtExit() noexcept
+{
+    try {
+        EndNoticeSuspension();
+    } catch (...) {
+    }
+}
+
+// Qt ends the program with exit() when its display connection breaks, inside any wait: the stops are
+// undone on that road too. Registered once a stop went through, so that it runs before the task
+// library's own state, made by then, is torn down.
+void ResumeStopsAtAbruptEnd()
+{
+    static const bool registered = std::atexit(ResumeStopsAtExit) == 0;
+    static_cast<void>(registered);
+}
+
 // Turns of the wait's 100 ms that a shown dialog may be off the screen.
 constexpr int UnseenTurnsLimit = 10;
 int openRounds = 0;
@@ -106,6 +124,8 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
             SuspendTaskWindow(handle, processId, hold->stopped);
         else if (!resumed && trust == -3)
             SuspendTaskFamily(handle, processId, hold->stopped);
+        if (!hold->stopped.isEmpty())
+            ResumeStopsAtAbruptEnd();
         // A window manager may still let the dialog go: after a second unseen it is hidden, and shown
         // again at the next turn, an event-loop round later.
         if (!dialog->isVisible()) {
