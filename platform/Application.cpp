@@ -11,8 +11,13 @@
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utility>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -43,6 +48,45 @@ void EndSignalHandler(int)
     const ssize_t written = ::write(endSignalPipe[1], &byte, 1);
     static_cast<void>(written);
     errno = saved;
+}
+
+xcb_connection_t* displayCheck = nullptr;
+
+bool XDisplayAnswers(const QByteArray& name)
+{
+    xcb_connection_t* connection = xcb_connect(name.isEmpty() ? nullptr : name.constData(), nullptr);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    displayCheck = connection;
+    return true;
+}
+
+// Found as libwayland finds it: an absolute path, or a name in XDG_RUNTIME_DIR.
+bool WaylandDisplayAnswers(const QByteArray& name)
+{
+    // A connection handed down by the compositor.
+    if (qEnvironmentVariableIsSet("WAYLAND_SOCKET"))
+        return true;
+    QByteArray path = name.isEmpty() ? QByteArrayLiteral("wayland-0") : name;
+    if (!path.startsWith('/')) {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            return false;
+        path = runtime + '/' + path;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0)
+        return false;
+    const bool answers = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(socket);
+    return answers;
 }
 
 } // namespace
@@ -132,6 +176,17 @@ void OnEndSignal(std::function<void()> road)
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGTERM, SIGHUP, SIGINT})
         ::sigaction(signal, &action, nullptr);
+}
+
+bool DisplayAnswers(const QByteArray& xDisplay, const QByteArray& waylandDisplay)
+{
+    return XDisplayAnswers(xDisplay) || WaylandDisplayAnswers(waylandDisplay);
+}
+
+void EndDisplayCheck()
+{
+    if (displayCheck != nullptr)
+        xcb_disconnect(std::exchange(displayCheck, nullptr));
 }
 
 QString ExeName()

@@ -1,6 +1,6 @@
 // The program itself as a desktop starts it: under a Wayland session (the session's variables set,
-// no platform chosen) it shows its main window on the X display; an end by a signal or by the
-// display's loss leaves no program held stopped.
+// no platform chosen) it shows its main window on the X display; a display it cannot reach ends it
+// with one line; and an end by a signal or by the display's loss leaves no program held stopped.
 #include "tests/components/brevant/BrevantSupport.h"
 
 #include <QByteArray>
@@ -228,17 +228,34 @@ TEST(ProgramPlatform, RunsOnTheXDisplayUnderAWaylandSession)
     EXPECT_TRUE(shown) << "Velmora's main window is not on the X display";
 }
 
-TEST(ProgramPlatform, WithoutADisplaySaysInOneLineThatItNeedsOneAndEnds)
+// No display named, or one that nothing answers: one line says so, and the program ends with 1.
+TEST(ProgramPlatform, WithoutADisplayItSaysSoInOneLineAndEnds)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        environment.remove(QString::fromUtf8(name));
-    QProcess velmora;
-    velmora.setProcessEnvironment(environment);
-    velmora.start(QStringLiteral(VELMORA_PATH), {});
-    ASSERT_TRUE(velmora.waitForFinished(10000));
-    EXPECT_EQ(velmora.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(velmora.exitCode(), 1);
-    EXPECT_EQ(velmora.readAllStandardError().toStdString(),
-              "Velmora needs an X display: DISPLAY is not set.\n");
+    const struct {
+        const char* display;
+        const char* wayland;
+        std::string said;
+    } cases[] = {
+        {nullptr, nullptr, "Velmora needs an X display: DISPLAY is not set.\n"},
+        {":4093", nullptr, "Velmora cannot open the display: DISPLAY=:4093.\n"},
+        {":", nullptr, "Velmora cannot open the display: DISPLAY=:.\n"},
+        {nullptr, "velmora-no-compositor",
+         "Velmora cannot open the display: WAYLAND_DISPLAY=velmora-no-compositor.\n"},
+    };
+    for (const auto& each : cases) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromUtf8(name));
+        if (each.display != nullptr)
+            environment.insert(QStringLiteral("DISPLAY"), QString::fromUtf8(each.display));
+        if (each.wayland != nullptr)
+            environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QString::fromUtf8(each.wayland));
+        QProcess velmora;
+        velmora.setProcessEnvironment(environment);
+        velmora.start(QStringLiteral(VELMORA_PATH), {});
+        ASSERT_TRUE(velmora.waitForFinished(10000));
+        EXPECT_EQ(velmora.exitStatus(), QProcess::NormalExit) << each.said;
+        EXPECT_EQ(velmora.exitCode(), 1) << each.said;
+        EXPECT_EQ(velmora.readAllStandardError().toStdString(), each.said);
+    }
 }
