@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -30,6 +31,17 @@ public:
 };
 // True inside such a wait: nothing that waits for the user may start then.
 bool InsideWait();
+
+// From now on SIGTERM, SIGHUP and SIGINT (a logout, `kill`, Ctrl+C) run `road` in the event loop,
+// nested loops included, inside the error guard; a signal that comes while it runs is dropped.
+void OnEndSignal(std::function<void()> road);
+
+// Whether a display that Qt's "xcb;wayland" choice would open answers now: the X server named by
+// `xDisplay`, or a Wayland compositor listening at `waylandDisplay` (empty: Qt's default name).
+// The X connection stays open until EndDisplayCheck(), once Qt has its own: an X server resets when
+// its last client leaves, and refuses connections meanwhile.
+bool DisplayAnswers(const QByteArray& xDisplay, const QByteArray& waylandDisplay);
+void EndDisplayCheck();
 
 // The full path of the running executable. Tests name a file of their own, so that nothing acts on
 // the test program; an empty path restores the real one.

@@ -3,6 +3,7 @@
 #include "help/HelpWindow.h"
 #include "memory/MemExpert.h"
 #include "memory/MemWindow.h"
+#include "platform/Application.h"
 #include "platform/Timer.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramWindows.h"
@@ -16,6 +17,7 @@
 #include "temperature/TempWindow.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -42,19 +44,59 @@ QIcon ApplicationIcon()
     return QIcon(picture);
 }
 
-// Whether Qt has a display to try: from the environment, or named on the command line, which Qt
-// reads before it.
-bool DisplayGiven(int argc, char** argv)
+// What the command line tells Qt, which reads it before the environment: a platform of its own, or
+// the X display.
+struct DisplayArguments {
+    bool platform = false;
+    QByteArray display;
+};
+
+DisplayArguments ReadDisplayArguments(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return true;
+    DisplayArguments given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "-platform" || argument == "--platform" || argument == "-display" ||
-            argument == "--display")
-            return true;
+        if (argument == "-platform" || argument == "--platform")
+            given.platform = true;
+        else if ((argument == "-display" || argument == "--display") && i + 1 < argc)
+            given.display = argv[i + 1];
     }
+    return given;
+}
+
+// Qt would print its advice to reinstall and abort: one line says what is wrong instead. True when
+// the start may go on.
+bool DisplayReachable(int argc, char** argv)
+{
+    const DisplayArguments given = ReadDisplayArguments(argc, argv);
+    if (given.platform)
+        return true;
+    const QByteArray x = given.display.isEmpty() ? qgetenv("DISPLAY") : given.display;
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    if (x.isEmpty() && wayland.isEmpty()) {
+        std::fputs("Velmora needs an X display: DISPLAY is not set.\n", stderr);
+        return false;
+    }
+    if (Application::DisplayAnswers(x, wayland))
+        return true;
+    QByteArray named;
+    if (!x.isEmpty())
+        named = "DISPLAY=" + x;
+    if (!wayland.isEmpty())
+        named += (named.isEmpty() ? "" : ", ") + ("WAYLAND_DISPLAY=" + wayland);
+    std::fprintf(stderr, "Velmora cannot open the display: %s.\n", named.constData());
     return false;
+}
+
+// A signal ends the program by its own road out: settings saved once, a notice's stops undone.
+// Before the first-run step has read the settings, a save would put design values over them: the
+// program then ends with nothing written.
+void EndBySignal()
+{
+    if (ExitProgramHandler)
+        ExitProgramHandler();
+    else
+        Application::Terminate();
 }
 
 } // namespace
@@ -107,14 +149,12 @@ int ProgramMain(int argc, char** argv)
     // nothing.
     const bool chosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (!chosen) {
-        // Qt would abort with advice to reinstall.
-        if (!DisplayGiven(argc, argv)) {
-            std::fputs("Velmora needs an X display: DISPLAY is not set.\n", stderr);
+        if (!DisplayReachable(argc, argv))
             return 1;
-        }
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     }
     QApplication application(argc, argv);
+    Application::EndDisplayCheck();
     // The programs Velmora starts choose their own.
     if (!chosen)
         qunsetenv("QT_QPA_PLATFORM");
@@ -123,6 +163,7 @@ int ProgramMain(int argc, char** argv)
     // Closing a monitor window while the main window is hidden must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     CreateProgramWindows();
+    Application::OnEndSignal(EndBySignal);
     VelmoraMain->show();
     const int result = QApplication::exec();
     DestroyProgramWindows();

@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -69,6 +70,23 @@ bool FollowHeldTask()
     return resumed;
 }
 
+void ResumeStopsAtExit() noexcept
+{
+    try {
+        EndNoticeSuspension();
+    } catch (...) {
+    }
+}
+
+// Qt ends the program with exit() when its display connection breaks, inside any wait: the stops are
+// undone on that road too. Registered once a stop went through, so that it runs before the task
+// library's own state, made by then, is torn down.
+void ResumeStopsAtAbruptEnd()
+{
+    static const bool registered = std::atexit(ResumeStopsAtExit) == 0;
+    static_cast<void>(registered);
+}
+
 // Turns of the wait's 100 ms that a shown dialog may be off the screen.
 constexpr int UnseenTurnsLimit = 10;
 int openRounds = 0;
@@ -116,6 +134,8 @@ bool WaitForAnswer(int index, const QString& name, int trust, TWindowHandle hand
             SuspendTaskWindow(handle, processId, hold->stopped);
         else if (!resumed && trust == -3)
             SuspendTaskFamily(handle, processId, hold->stopped);
+        if (!hold->stopped.isEmpty())
+            ResumeStopsAtAbruptEnd();
         // A window manager may still keep the dialog off the screen. Minimised, it is brought back as a
         // normal window; let go, it is hidden after a second unseen and shown again at the next turn,
         // an event-loop round later. Its text is not on the screen meanwhile.
