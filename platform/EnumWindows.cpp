@@ -211,7 +211,10 @@ private:
         }
         for (size_t i = 0; i < nodes_.size(); ++i) {
             const bool managed = Managed(c, cookies_[i].state);
-            const bool titled = Present(c, cookies_[i].name) | Present(c, cookies_[i].netName);
+            // Both replies are read, or the second would stay queued on the connection.
+            const bool named = Present(c, cookies_[i].name);
+            const bool netNamed = Present(c, cookies_[i].netName);
+            const bool titled = named || netNamed;
             const auto attributes = Own(xcb_get_window_attributes_reply(c, cookies_[i].attributes, nullptr));
             const bool mapped = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
             if (attributes && (managed || (mapped && titled)))
