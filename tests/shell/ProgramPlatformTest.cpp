@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -104,12 +103,15 @@ public:
         EndDisplay();
     }
 
-    // Starts the program and, once it checks, a program titled "Frozen"; returns when that program is
-    // held stopped. Started after the first check saw the task inactive, its start is a change of
-    // status.
+    // Starts a program titled "Frozen", then Velmora, whose first check finds it running: a saved
+    // task seen for the first time changed its name. Returns when that program is held stopped.
     void StartAndHold()
     {
         ASSERT_FALSE(display.isEmpty());
+        const QByteArray outer = qgetenv("DISPLAY");
+        ::setenv("DISPLAY", display.constData(), 1);
+        frozen = std::make_unique<WindowProcess>(std::vector<std::string>{"--title", "Frozen"});
+        ::setenv("DISPLAY", outer.constData(), 1);
         velmora = ::fork();
         if (velmora == 0) {
             ::unsetenv("QT_QPA_PLATFORM");
@@ -118,13 +120,6 @@ public:
                 ::execl(VELMORA_PATH, VELMORA_PATH, static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        ASSERT_TRUE(WaitUntil([this] { return ShowsWindow(display.constData(), velmora); },
-                              std::chrono::seconds(10)));
-        std::this_thread::sleep_for(std::chrono::seconds(2));
-        const QByteArray outer = qgetenv("DISPLAY");
-        ::setenv("DISPLAY", display.constData(), 1);
-        frozen = std::make_unique<WindowProcess>(std::vector<std::string>{"--title", "Frozen"});
-        ::setenv("DISPLAY", outer.constData(), 1);
         ASSERT_TRUE(
             WaitUntil([this] { return ProcessState(frozen->Pid()) == 'T'; }, std::chrono::seconds(10)))
             << "the notice does not hold Frozen";
